@@ -1,0 +1,15 @@
+#pragma once
+// English string resources of ravelin.dll: replies to a web page and the registration warning.
+#define IDS_INCORRECT_DATA 2001
+#define IDS_NO_ACTIVE_LAUNCHER 2002
+#define IDS_CONNECTION_ESTABLISHED 2003
+#define IDS_ACCEPTING_DATA 2004
+#define IDS_SAME_PROGRAM_DOWNLOADING 2005
+#define IDS_FINISH 2006
+#define IDS_RUN_FAILED 2007
+#define IDS_CHECK_FOR_UPDATES 2008
+#define IDS_UPDATE_DOWNLOADED 2009
+#define IDS_READY_TO_DOWNLOAD_LAUNCHER 2010
+#define IDS_UPDATE_DOWNLOAD_FAILED 2011
+#define IDS_APP_STARTED 2012
+#define IDS_REGISTER_WARNING 2013

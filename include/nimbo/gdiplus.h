@@ -1,0 +1,10 @@
+#pragma once
+// GDI+ expects min and max, which NOMINMAX keeps out of windows.h.
+#include <windows.h>
+
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>

@@ -1,0 +1,43 @@
+#pragma once
+// Names that several programs and libraries share: kernel objects, registry paths, files.
+namespace NimboNS::names {
+
+// Kernel objects
+inline constexpr wchar_t kInstanceMutex[] = L"Global\\ravelin";
+inline constexpr wchar_t kForwardPipeFormat[] = L"\\\\.\\Pipe\\lanucherpipe%d";
+inline constexpr wchar_t kLauncherDownloadMutex[] = L"DownloadLauncherexe";
+inline constexpr wchar_t kAppStartMutex[] = L"StartKXNimbo";
+inline constexpr wchar_t kMainSpecialPortMutex[] = L"CREATE_MAIN_SPECIALPORT";
+inline constexpr wchar_t kCookieMutex[] = L"CookieLock";
+inline constexpr wchar_t kRecvPortEvent[] = L"RecvPortEvent";
+inline constexpr wchar_t kReadyEventPrefix[] = L"Global\\{C87147CD-1248-4002-A0CD-18FACD71FF85}_";
+inline constexpr wchar_t kServiceName[] = L"NimboLauncher_V2";
+
+// Registry
+inline constexpr wchar_t kRegistryKey[] = L"Software\\Quillmark\\NimboLauncher\\22.0";
+inline constexpr wchar_t kRegistryHomeValue[] = L"NimboHome";
+inline constexpr wchar_t kRegistryVersionValue[] = L"version";
+
+// Files and folders beside the host program
+inline constexpr wchar_t kConfigIni[] = L"Config.ini";
+inline constexpr wchar_t kLauncherSetupIni[] = L"LauncherSetup.ini";
+inline constexpr wchar_t kLogFolder[] = L"log";
+inline constexpr wchar_t kSharedFileFolder[] = L"sharedfile";
+
+// Libraries and programs loaded or started by name
+inline constexpr wchar_t kRavelinDll[] = L"ravelin.dll";
+inline constexpr wchar_t kElevlinkDll[] = L"elevlink.dll";
+inline constexpr wchar_t kElevhostExe[] = L"elevhost.exe";
+inline constexpr wchar_t kSweeperExe[] = L"sweeper.exe";
+inline constexpr wchar_t kLauncherExe[] = L"launcher.exe";
+inline constexpr wchar_t kJsonDll[] = L"kxjson.dll";
+inline constexpr wchar_t kHttpClientDll[] = L"kxhttpclient.dll";
+inline constexpr wchar_t kCompressionDll[] = L"kxcompression.dll";
+inline constexpr wchar_t kCryptDll[] = L"kxcrypt.dll";
+
+// Per-app files
+inline constexpr wchar_t kAppSettingsIni[] = L"kxapp.ini";
+inline constexpr wchar_t kAppConfigJson[] = L"appconfig.json";
+inline constexpr wchar_t kUninstallExe[] = L"Uninstall.exe";
+
+}  // namespace NimboNS::names

@@ -22,7 +22,9 @@ void CloseIf(HANDLE h) {
 
 }  // namespace
 
-std::wstring TestsFolder() { return ExeFolder(); }
+std::wstring TestsFolder() {
+    return ExeFolder();
+}
 
 std::wstring BinFolder() {
     std::wstring tests = ExeFolder();
@@ -30,7 +32,9 @@ std::wstring BinFolder() {
     return (slash == std::wstring::npos ? tests : tests.substr(0, slash)) + L"\\bin";
 }
 
-std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring Quote(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
 
 HANDLE StartProgram(const std::wstring& commandLine, const std::wstring& workingFolder) {
     STARTUPINFOW si{};
@@ -44,13 +48,15 @@ HANDLE StartProgram(const std::wstring& commandLine, const std::wstring& working
     return pi.hProcess;
 }
 
-ProgramResult RunProgram(const std::wstring& commandLine, DWORD timeoutMs, const std::wstring& workingFolder) {
+ProgramResult RunProgram(const std::wstring& commandLine, DWORD timeoutMs,
+                         const std::wstring& workingFolder) {
     ProgramResult result;
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return result;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    HANDLE nul =
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
 
     STARTUPINFOW si{};
     si.cb = sizeof(si);
@@ -292,7 +298,8 @@ TempFolder::~TempFolder() {
 }
 
 bool WriteFileText(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -301,8 +308,9 @@ bool WriteFileText(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadFileText(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string out;
     char buffer[65536];

@@ -43,8 +43,8 @@ enum Error : int {
 class ICrypter {
 public:
     virtual int DecryptBuffer(int reserved, const unsigned char* input, int inputSize, unsigned char** output,
-                              int* outputSize, const unsigned char* key, int keyLength, const unsigned char* iv,
-                              int ivLength, int algorithm, int mode) = 0;
+                              int* outputSize, const unsigned char* key, int keyLength,
+                              const unsigned char* iv, int ivLength, int algorithm, int mode) = 0;
     // Encrypts the input into a new file at path (replacing an existing one).
     virtual int EncryptToFile(int reserved, const unsigned char* input, int inputSize, const wchar_t* path,
                               const unsigned char* key, int keyLength, const unsigned char* iv, int ivLength,
@@ -54,8 +54,8 @@ public:
                             const unsigned char* key, int keyLength, const unsigned char* iv, int ivLength,
                             int algorithm, int mode) = 0;
     virtual int EncryptBuffer(int reserved, const unsigned char* input, int inputSize, unsigned char** output,
-                              int* outputSize, const unsigned char* key, int keyLength, const unsigned char* iv,
-                              int ivLength, int algorithm, int mode) = 0;
+                              int* outputSize, const unsigned char* key, int keyLength,
+                              const unsigned char* iv, int ivLength, int algorithm, int mode) = 0;
     // Returns a buffer that one of the operations above handed out; null is allowed.
     virtual void FreeBuffer(unsigned char* buffer) = 0;
 

@@ -40,4 +40,15 @@ inline constexpr wchar_t kAppSettingsIni[] = L"kxapp.ini";
 inline constexpr wchar_t kAppConfigJson[] = L"appconfig.json";
 inline constexpr wchar_t kUninstallExe[] = L"Uninstall.exe";
 
+// Server layout: what the publisher writes and the launcher reads below the app URL and the base URL
+inline constexpr wchar_t kAppRunJson[] = L"apprun.json";
+inline constexpr wchar_t kDeployListIni[] = L"deploylist.ini";
+inline constexpr wchar_t kServerFileFormat[] = L"%s.zip";  // deploylist.ini, appconfig.json and app files
+inline constexpr wchar_t kRuntimeManifestJson[] = L"manifest.json";
+inline constexpr wchar_t kLauncherSetupJson[] = L"LauncherSetup.json";
+inline constexpr wchar_t kLauncherInstallerExe[] = L"NimboLauncher_Installer.exe";
+inline constexpr wchar_t kServerRuntimeFolder[] = L"NimboPublisher/runtime";
+inline constexpr wchar_t kServerLauncherFolder[] = L"NimboPublisher/NimboInstall 22.0";
+inline constexpr wchar_t kRuntimeX64Folder[] = L"x64";
+
 }  // namespace NimboNS::names

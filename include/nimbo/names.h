@@ -40,6 +40,17 @@ inline constexpr wchar_t kAppSettingsIni[] = L"kxapp.ini";
 inline constexpr wchar_t kAppConfigJson[] = L"appconfig.json";
 inline constexpr wchar_t kUninstallExe[] = L"Uninstall.exe";
 
+// Hand-over to the launcher installer (in the temporary folder)
+inline constexpr wchar_t kInstallerParamFile[] = L"install_quillmark_nimbolauncher_param.ini";
+
+// Elevated command channel: the status mapping is the base name with this suffix; elevhost's
+// hidden window class, its failure log (in the log folder beside it) and its probe arguments.
+inline constexpr wchar_t kStatusChannelSuffix[] = L"s";
+inline constexpr wchar_t kElevhostWindowClass[] = L"073CEF48-BB6D-4B57-8EC3-233230E0EF10";
+inline constexpr wchar_t kElevhostLogFormat[] = L"elevhost%d.log";
+inline constexpr wchar_t kElevhostCheckArg[] = L"-check";
+inline constexpr wchar_t kElevhostTestArg[] = L"-test";
+
 // Server layout: what the publisher writes and the launcher reads below the app URL and the base URL
 inline constexpr wchar_t kAppRunJson[] = L"apprun.json";
 inline constexpr wchar_t kDeployListIni[] = L"deploylist.ini";

@@ -1,0 +1,3 @@
+#pragma once
+#define IDI_ELEVHOST 107
+#define IDI_SMALL 108

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "channel_fixture.h"
+#include "harness.h"
+#include "nimbo/names.h"
+#include "sharedclient.h"
+#include "sharedserver.h"
+
+namespace channel_test {
+namespace {
+
+using SharedMemory::CSharedClient;
+
+using SharedClientTest = ChannelTest;
+
+TEST_F(SharedClientTest, OpenRefusesMissingArguments) {
+    std::wstring name = NewName();
+    CSharedClient client;
+    EXPECT_FALSE(client.Open(nullptr, L"open"));
+    EXPECT_FALSE(client.Open(name.c_str(), nullptr));
+    EXPECT_FALSE(nimbo_test::FileExists(BackingFile(name + NimboNS::names::kStatusChannelSuffix)));
+}
+
+TEST_F(SharedClientTest, BeforeOpenThereIsNoServer) {
+    CSharedClient client;
+    const wchar_t* text = nullptr;
+    int length = 0;
+    EXPECT_TRUE(client.IsDisconnected());
+    EXPECT_FALSE(client.WriteData(L"dir", 3));
+    EXPECT_FALSE(client.WriteNumber(1));
+    EXPECT_EQ(client.ReadData(text, length), 0);
+    EXPECT_FALSE(client.IsServerReady());
+    EXPECT_FALSE(client.IsResultReady());
+    EXPECT_FALSE(client.SignalCommand());
+    client.CloseAll();
+    client.DeleteFiles();
+}
+
+// A shell start that fails (elevation refused, or an unknown verb) ends Open at once and takes
+// the status file with it.
+TEST_F(SharedClientTest, AFailedStartRemovesTheStatusFile) {
+    std::wstring name = NewName();
+    CSharedClient client;
+    EXPECT_FALSE(client.Open(name.c_str(), L"nosuchverb"));
+    EXPECT_FALSE(nimbo_test::FileExists(BackingFile(name + NimboNS::names::kStatusChannelSuffix)));
+    EXPECT_FALSE(MappingExists(name + NimboNS::names::kStatusChannelSuffix));
+}
+
+}  // namespace
+}  // namespace channel_test

@@ -46,7 +46,7 @@ bool WalkFolder(const std::wstring& folder, bool recurse, bool includeHidden, co
     return onFolderDone ? onFolderDone(folder) : true;
 }
 
-static bool DeleteOneFile(const std::wstring& path) {
+bool DeleteOneFile(const std::wstring& path) {
     if (DeleteFileW(path.c_str())) return true;
     if (GetLastError() != ERROR_ACCESS_DENIED) return false;
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -18,6 +18,9 @@ using WalkFolderDoneFn = std::function<bool(const std::wstring& folder)>;
 bool WalkFolder(const std::wstring& folder, bool recurse, bool includeHidden, const WalkEntryFn& onEntry,
                 const WalkFolderDoneFn& onFolderDone = nullptr);
 
+// Deletes a file; a read-only attribute in the way is cleared and the deletion tried once more.
+bool DeleteOneFile(const std::wstring& path);
+
 // Deletes a folder with everything in it; stops at the first entry that cannot be deleted.
 bool DeleteTree(const std::wstring& folder);
 

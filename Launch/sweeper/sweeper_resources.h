@@ -1,0 +1,19 @@
+#pragma once
+// Resource numbers of sweeper.exe (shared by the program and its tests).
+
+#define IDD_UNINSTALL 129
+#define IDC_UNINSTALL_STATUS 1001
+#define IDC_UNINSTALL_PROGRESS 1002
+#define IDI_SWEEPER 107
+#define IDI_SWEEPER_SMALL 108
+
+#define IDS_UNINSTALLING 201
+#define IDS_INITIALIZING 202
+#define IDS_IN_PROGRESS 203
+#define IDS_UNINSTALLED 204
+#define IDS_DELETING_FILE 205
+#define IDS_DELETING_FOLDER 206
+#define IDS_FILE_OCCUPIED 207
+#define IDS_APP_NOT_FOUND 208
+#define IDS_UNINSTALL_CAPTION 209
+#define IDS_UNINSTALL_QUESTION 210

@@ -1,0 +1,27 @@
+#include "launchparts.h"
+
+#include <shellapi.h>
+
+namespace NimboNS {
+
+LaunchParts CreateLaunchParts(int /*adminInstalled*/) {
+    // The update engine, the cookie store and the preparation and start steps plug in here as
+    // they are built. Until then their pointers stay null and every app-URL launch reports
+    // failure instead of pretending that an update or a start took place.
+    LaunchParts parts;
+    SetDefaultSystemActions(parts);
+    return parts;
+}
+
+void SetDefaultSystemActions(LaunchParts& parts) {
+    if (!parts.openInstaller) {
+        parts.openInstaller = [](const std::wstring& file, const std::wstring& parameters) {
+            auto code = reinterpret_cast<INT_PTR>(
+                ShellExecuteW(nullptr, L"open", file.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
+            return code > 32;
+        };
+    }
+    if (!parts.endProcess) parts.endProcess = [](UINT exitCode) { ExitProcess(exitCode); };
+}
+
+}  // namespace NimboNS

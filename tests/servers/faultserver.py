@@ -8,12 +8,14 @@ as one JSON line to STATE/requests.log, and ends when STATE/stop appears, when G
 or after the lifetime, writing STATE/stopped last.
 
 Paths (files come from --root, default STATE/www):
-  /files/NAME            the file, with ETag, Last-Modified, Range (206) and If-Range
+  /files/NAME            the file, with ETag, Last-Modified, Range (206) and If-Range; when
+                         NAME ends in ".zip" and is no file, a zip made at once: of the folder
+                         NAME without ".zip", or holding the one file NAME without ".zip" (which
+                         may itself be made this way: /files/pkg.zip.zip wraps a zip of pkg/)
   /norange/NAME          the file, always whole (200) whatever Range asks
   /cut/NAME?at=N&times=K the first K answers (default 1) for this path stop after N bytes of the
                          body (default half) with a connection reset; later ones as /files/
   /trickle/NAME?step=N   every answer sends at most N bytes of the body, then resets
-  /zip/NAME.zip          a zip archive holding the one file NAME (as /files/ otherwise)
   /status/CODE           that status with a short text body
   /slow/MS               waits MS milliseconds before answering 200 with a short body
   /stall                 headers and a few bytes of a longer body, then nothing until stop
@@ -137,8 +139,6 @@ class Handler(BaseHTTPRequestHandler):
                 self.serve_file(rest, query, cut=n <= times)
             elif kind == "trickle":
                 self.serve_file(rest, query, step=int(query.get("step", ["65536"])[0]))
-            elif kind == "zip":
-                self.serve_file(rest, query, zipped=True)
             elif kind == "status":
                 code = int(rest or "500")
                 self.send_text(code, "status %d\n" % code)
@@ -157,24 +157,39 @@ class Handler(BaseHTTPRequestHandler):
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
 
-    def load(self, name, zipped):
-        if zipped:
-            inner = name[:-4] if name.lower().endswith(".zip") else name
-            with open(os.path.join(ROOT, inner), "rb") as f:
-                data = f.read()
-            buffer = io.BytesIO()
-            with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as z:
-                info = zipfile.ZipInfo(os.path.basename(inner), date_time=(2024, 1, 1, 0, 0, 0))
-                info.compress_type = zipfile.ZIP_DEFLATED
-                z.writestr(info, data)
-            return buffer.getvalue(), 1704067200
+    def load(self, name):
+        """The bytes behind NAME: the file itself; else, for NAME.zip, a zip of the folder NAME or
+        a zip holding the one file NAME (which may itself be made this way)."""
         path = os.path.join(ROOT, name)
-        with open(path, "rb") as f:
-            return f.read(), int(os.path.getmtime(path))
+        if os.path.isfile(path):
+            with open(path, "rb") as f:
+                return f.read(), int(os.path.getmtime(path))
+        if not name.lower().endswith(".zip"):
+            raise OSError("no such file")
+        inner = name[:-4]
+        buffer = io.BytesIO()
+        with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as z:
+            folder = os.path.join(ROOT, inner)
+            if os.path.isdir(folder):
+                for base, _, files in sorted(os.walk(folder)):
+                    for f in sorted(files):
+                        full = os.path.join(base, f)
+                        with open(full, "rb") as src:
+                            self.add(z, os.path.relpath(full, folder).replace(os.sep, "/"), src.read())
+            else:
+                data, _ = self.load(inner)
+                self.add(z, os.path.basename(inner), data)
+        return buffer.getvalue(), 1704067200
 
-    def serve_file(self, name, query, honour_range=True, cut=False, step=0, zipped=False):
+    @staticmethod
+    def add(archive, name, data):
+        info = zipfile.ZipInfo(name, date_time=(2024, 1, 1, 0, 0, 0))
+        info.compress_type = zipfile.ZIP_DEFLATED
+        archive.writestr(info, data)
+
+    def serve_file(self, name, query, honour_range=True, cut=False, step=0):
         try:
-            data, mtime = self.load(name, zipped)
+            data, mtime = self.load(name)
         except OSError:
             self.send_text(404, "not found\n")
             return

@@ -323,26 +323,84 @@ TEST_F(AsyncDownload, RequestsCarryTheStoreCookies) {
     EXPECT_EQ(L"Set-Cookie: fresh=1; Path=/; Max-Age=600\r\n", store.setCookies);
 }
 
-TEST_F(AsyncDownload, AppFileZipIsUnwrappedOrFailsClearly) {
+bool HaveKxCompression() {
+    return GetFileAttributesW((nimbo_test::BinFolder() + L"\\kxcompression.dll").c_str()) !=
+           INVALID_FILE_ATTRIBUTES;
+}
+
+TEST_F(AsyncDownload, AppFileZipIsUnwrappedIntoTheTarget) {
+    if (!HaveKxCompression()) GTEST_SKIP() << "kxcompression.dll is not built";
     const std::string file = PatternBytes(70000, 11);
     WriteFileText(www_ / L"app.dll", file);
+    WriteFileText(www_ / L"notes.txt.zip", "not an archive, stored as it is");
     TestServer server("faultserver.py", www_.path());
     ASSERT_TRUE(server.Ready());
     std::wstring target = out_ / L"app.dll";
-    TaskPtr task = StartTask(async_.get(), {server.Url(L"/zip/app.dll.zip"), target, true});
-    bool haveExtractor = GetFileAttributesW((nimbo_test::BinFolder() + L"\\kxcompression.dll").c_str()) !=
-                         INVALID_FILE_ATTRIBUTES;
-    if (haveExtractor) {
-        ASSERT_NE(0, async_->WaitTasks(1));
-        EXPECT_TRUE(SameBytes(file, ReadFileText(target)));
-        EXPECT_FALSE(FileExists(target + L".cfg"));
-        EXPECT_FALSE(FileExists(target + L".kxdl"));
-    } else {
-        EXPECT_EQ(0, async_->WaitTasks(1));
-        EXPECT_EQ(NimboNS::KXHTTP_E_NO_EXTRACTOR, task->GetErrorCode());
-        EXPECT_FALSE(FileExists(target));
-        EXPECT_TRUE(FileExists(target + L".cfg"));  // the target counts as incomplete
-    }
+    WriteFileText(target, "previous version");
+    TaskPtr task = StartTask(async_.get(), {server.Url(L"/files/app.dll.zip"), target, true});
+    TaskPtr plain = StartTask(async_.get(), {server.Url(L"/files/notes.txt.zip"), out_ / L"notes.txt"});
+    ASSERT_NE(0, async_->WaitTasks(2));
+    EXPECT_TRUE(SameBytes(file, ReadFileText(target)));
+    EXPECT_EQ("not an archive, stored as it is", ReadFileText(out_ / L"notes.txt"));
+    for (const wchar_t* left : {L"app.dll.cfg", L"app.dll.kxdl", L"app.dll.kxunz", L"app.dll.zip"})
+        EXPECT_FALSE(FileExists(out_ / left)) << left;
+}
+
+TEST_F(AsyncDownload, PackageIsUnpackedIntoTheTaskFolder) {
+    if (!HaveKxCompression()) GTEST_SKIP() << "kxcompression.dll is not built";
+    CreateDirectoryW((www_ / L"pkg").c_str(), nullptr);
+    CreateDirectoryW((www_ / L"pkg\\sub").c_str(), nullptr);
+    WriteFileText(www_ / L"pkg\\a.txt", "alpha");
+    WriteFileText(www_ / L"pkg\\sub\\b.bin", PatternBytes(30000, 2));
+    TestServer server("faultserver.py", www_.path());
+    ASSERT_TRUE(server.Ready());
+    std::wstring target = out_ / L"pkg.zip";
+    TaskPtr task(async_->CreateTask());
+    task->SetUrl(server.Url(L"/files/pkg.zip.zip").c_str());  // the publisher's wrapped package
+    task->SetFilePath(target.c_str());
+    task->SetExtract(1);
+    task->SetFolder(out_.path().c_str());
+    ASSERT_EQ(0, async_->StartTask(task.get()));
+    ASSERT_NE(0, async_->WaitTasks(1));
+    EXPECT_EQ("PK", ReadFileText(target).substr(0, 2));  // the package itself stays, complete
+    EXPECT_FALSE(FileExists(target + L".cfg"));
+    EXPECT_EQ("alpha", ReadFileText(out_ / L"a.txt"));
+    EXPECT_TRUE(SameBytes(PatternBytes(30000, 2), ReadFileText(out_ / L"sub\\b.bin")));
+}
+
+TEST_F(AsyncDownload, PackageThatCannotBeUnpackedFailsButStaysComplete) {
+    if (!HaveKxCompression()) GTEST_SKIP() << "kxcompression.dll is not built";
+    WriteFileText(www_ / L"broken.zip", "PK\x03\x04 but nothing like an archive");
+    TestServer server("faultserver.py", www_.path());
+    ASSERT_TRUE(server.Ready());
+    std::wstring target = out_ / L"broken.zip";
+    TaskPtr task(async_->CreateTask());
+    task->SetUrl(server.Url(L"/files/broken.zip").c_str());
+    task->SetFilePath(target.c_str());
+    task->SetExtract(1);
+    task->SetFolder(out_.path().c_str());
+    ASSERT_EQ(0, async_->StartTask(task.get()));
+    EXPECT_EQ(0, async_->WaitTasks(1));
+    EXPECT_EQ(NimboNS::KXHTTP_E_UNWRAP, task->GetErrorCode());
+    // A later run finds the package complete and unpacks it itself.
+    EXPECT_TRUE(FileExists(target));
+    EXPECT_FALSE(FileExists(target + L".cfg"));
+    std::lock_guard<std::mutex> hold(delegate_.lock);
+    ASSERT_EQ(1u, delegate_.errors.size());
+    EXPECT_EQ(NimboNS::KXHTTP_E_UNWRAP, delegate_.errors[0].code);
+}
+
+TEST_F(AsyncDownload, WithoutKxCompressionAWrappedFileFailsAndStaysIncomplete) {
+    if (HaveKxCompression()) GTEST_SKIP() << "kxcompression.dll is built";
+    WriteFileText(www_ / L"app.dll", "content");
+    TestServer server("faultserver.py", www_.path());
+    ASSERT_TRUE(server.Ready());
+    std::wstring target = out_ / L"app.dll";
+    TaskPtr task = StartTask(async_.get(), {server.Url(L"/files/app.dll.zip"), target, true});
+    EXPECT_EQ(0, async_->WaitTasks(1));
+    EXPECT_EQ(NimboNS::KXHTTP_E_NO_EXTRACTOR, task->GetErrorCode());
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_TRUE(FileExists(target + L".cfg"));
 }
 
 }  // namespace

@@ -150,6 +150,23 @@ TEST_F(SyncDownload, IssueAgainMeansProgressAndEnds) {
     EXPECT_FALSE(FileExists(target + L".cfg"));
 }
 
+TEST_F(SyncDownload, FileBehindAWrappedUrlArrivesUnwrapped) {
+    if (GetFileAttributesW((nimbo_test::BinFolder() + L"\\kxcompression.dll").c_str()) ==
+        INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "kxcompression.dll is not built";
+    TempFolder out;
+    std::wstring target = out / L"big.bin";
+    sync_->SetOverwrite(1);
+    ASSERT_EQ(0, sync_->DownloadToFile(server_.Url(L"/files/big.bin.zip").c_str(), target.c_str()));
+    EXPECT_TRUE(SameBytes(PatternBytes(300000, 7), ReadFileText(target)));
+    // A document fetched into memory is never unwrapped: it is handed over as the server sent it.
+    void* data = nullptr;
+    int size = 0;
+    ASSERT_EQ(0, sync_->DownloadToMemory(server_.Url(L"/files/doc.json.zip").c_str(), &data, &size));
+    EXPECT_EQ("PK", std::string(static_cast<char*>(data), 2));
+    sync_->FreeMemory(data);
+}
+
 TEST_F(SyncDownload, RequestsCarryTheStoreCookiesAndFeedSetCookieBack) {
     CookieStoreDouble store(L"a=1; b=2");
     sync_->SetCookieManager(&store);

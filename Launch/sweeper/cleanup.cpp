@@ -8,10 +8,10 @@
 namespace NimboNS {
 
 std::wstring CleanupInterpreter(bool wow64, const std::wstring& windowsFolder) {
-    if (!wow64) return L"cmd /c ";
     std::wstring folder = windowsFolder;
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder + L"SysNative\\cmd.exe /c ";
+    if (folder.empty()) return L"cmd /c ";
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder + (wow64 ? L"SysNative" : L"System32") + L"\\cmd.exe /c ";
 }
 
 std::wstring CleanupCommandLine(const std::wstring& interpreter, const std::wstring& appFolder,

@@ -6,8 +6,10 @@ namespace NimboNS {
 
 inline constexpr wchar_t kCleanupScript[] = L"ManualUninstall.cmd";
 
-// "cmd /c " for a native process; a 32-bit process on 64-bit Windows names the 64-bit
-// interpreter through "SysNative", so the script sees the real system folders.
+// The system's own interpreter by its full path: started by name, a "cmd.exe" lying beside
+// the program (the temporary folder, after the relaunch) would be found first. A 32-bit
+// process on 64-bit Windows names the 64-bit one through "SysNative", so the script sees
+// the real system folders.
 std::wstring CleanupInterpreter(bool wow64, const std::wstring& windowsFolder);
 std::wstring CleanupCommandLine(const std::wstring& interpreter, const std::wstring& appFolder,
                                 const std::wstring& script);

@@ -59,8 +59,25 @@ HWND WaitForBox(const std::wstring& caption, const std::wstring& saying, DWORD t
     return nullptr;
 }
 
-Handle StartSweeper(const std::wstring& folder) {
-    return Handle(StartProgram(Quote(SweeperExe()) + L" " + Quote(folder)));
+// A process a test started; one still running when the test ends (a failed test leaves a
+// box open) is ended with it.
+class Started {
+public:
+    explicit Started(HANDLE process) : process_(process) {}
+    ~Started() {
+        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.get(), 1);
+    }
+    Started(Started&&) = default;
+    HANDLE get() const { return process_.get(); }
+    explicit operator bool() const { return static_cast<bool>(process_); }
+
+private:
+    Handle process_;
+};
+
+Started StartSweeper(const std::wstring& folder) {
+    return Started(StartProgram(Quote(SweeperExe()) + L" " + Quote(folder)));
 }
 
 bool Ends(HANDLE process, DWORD& exitCode) {
@@ -177,7 +194,7 @@ TEST(SweeperProgram, RemovesTheAppWithItsShortcutsAndShowsItsProgress) {
     AppFolder app(UniqueName(L"SweepAll"));
     app.AddContent(1000);  // enough in one folder to watch the dialog at work
     app.AddShortcuts(L"1", L"1");
-    Handle sweeper = StartSweeper(app.Path());
+    Started sweeper = StartSweeper(app.Path());
     ASSERT_TRUE(sweeper);
 
     DialogWatch watch;
@@ -202,10 +219,37 @@ TEST(SweeperProgram, RemovesTheAppWithItsShortcutsAndShowsItsProgress) {
     EXPECT_FALSE(FolderExists(app.StartMenuFolder()));
 }
 
+// A click on the close box while files are being deleted does not cut the removal short.
+TEST(SweeperProgram, CloseBoxWaitsUntilTheAppIsRemoved) {
+    AppFolder app(UniqueName(L"SweepClose"));
+    app.AddContent(1000);
+    Started sweeper = StartSweeper(app.Path());
+    ASSERT_TRUE(sweeper);
+    HWND question = WaitForBox(L"Uninstall " + app.AppName(), Question(app.AppName()));
+    ASSERT_NE(question, nullptr);
+    PressButton(question, IDOK);
+
+    HWND dialog = WaitForWindow(L"#32770", L"Uninstalling " + app.AppName(), 30000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0));
+    HWND done = WaitForBox(L"Uninstall " + app.AppName(), kDone, 60000);
+    ASSERT_NE(done, nullptr);
+    PressButton(done, IDOK);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(Ends(sweeper.get(), exitCode));
+
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(FolderExists(app.Path()));
+}
+
 struct DesktopCase {
     const wchar_t* state;
     bool removed;
 };
+
+void PrintTo(const DesktopCase& c, std::ostream* os) {
+    *os << NimboNS::WideToUtf8(c.state);
+}
 
 class DesktopShortcutState : public testing::TestWithParam<DesktopCase> {};
 
@@ -213,7 +257,7 @@ TEST_P(DesktopShortcutState, OnlyOneMeansTheLauncherMadeIt) {
     AppFolder app(UniqueName(L"SweepLink"));
     app.AddContent();
     app.AddShortcuts(GetParam().state, L"0");
-    Handle sweeper = StartSweeper(app.Path());
+    Started sweeper = StartSweeper(app.Path());
     ASSERT_TRUE(sweeper);
 
     HWND done = ConfirmAndWait(app, kDone);
@@ -241,13 +285,13 @@ TEST(SweeperProgram, RunningAppKeepsEverythingAndSaysWhatHoldsIt) {
     app.AddCleanupScript();
     ASSERT_TRUE(CopyFileW((TestsFolder() + L"\\sweeper_test_app.exe").c_str(), app.Program().c_str(), FALSE));
     const std::wstring running = app.Root() + L"\\running.txt";
-    Handle appProcess(StartProgram(Quote(app.Program()) + L" " + Quote(running)));
+    Started appProcess(StartProgram(Quote(app.Program()) + L" " + Quote(running)));
     ASSERT_TRUE(appProcess);
     for (int i = 0; i < 200 && !FileExists(running); ++i) Sleep(50);
     ASSERT_TRUE(FileExists(running));
     const auto before = ListTree(app.Path());
 
-    Handle sweeper = StartSweeper(app.Path());
+    Started sweeper = StartSweeper(app.Path());
     ASSERT_TRUE(sweeper);
     const std::wstring occupied =
         L"The folder or file is occupied by another program: " + app.Program() + L".";
@@ -273,7 +317,7 @@ TEST(SweeperProgram, CancelAtTheQuestionRemovesNothing) {
     app.AddShortcuts(L"1", L"1");
     app.AddCleanupScript();
     const auto before = ListTree(app.Path());
-    Handle sweeper = StartSweeper(app.Path());
+    Started sweeper = StartSweeper(app.Path());
     ASSERT_TRUE(sweeper);
 
     HWND question = WaitForBox(L"Uninstall " + app.AppName(), Question(app.AppName()));
@@ -334,7 +378,8 @@ TEST(SweeperProgram, StartedFromTheAppFolderItHandsOverToACopyInTheTemporaryFold
     ASSERT_NE(question, nullptr);
     DWORD copyId = 0;
     GetWindowThreadProcessId(question, &copyId);
-    Handle copyProcess(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, copyId));
+    Started copyProcess(OpenProcess(
+        PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, copyId));
     ASSERT_TRUE(copyProcess);
     wchar_t image[MAX_PATH] = {};
     DWORD imageLength = MAX_PATH;
@@ -362,6 +407,10 @@ struct SilentCase {
     // a copy inside the app folder.
     std::wstring (*prepare)(AppFolder&);
 };
+
+void PrintTo(const SilentCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SilentExit : public testing::TestWithParam<SilentCase> {};
 

@@ -10,8 +10,9 @@ using NimboNS::AppFolderArgument;
 using NimboNS::CleanupCommandLine;
 using NimboNS::CleanupInterpreter;
 
-// The script runs with the app folder as current folder; a 32-bit sweeper on 64-bit Windows
-// must reach the 64-bit interpreter, which only "SysNative" names.
+// The script runs with the app folder as current folder, under the system's interpreter named
+// by its full path; a 32-bit sweeper on 64-bit Windows must reach the 64-bit interpreter,
+// which only "SysNative" names.
 TEST(CleanupCommand, NamesTheInterpreterOfTheMachine) {
     struct Case {
         bool wow64;
@@ -19,7 +20,9 @@ TEST(CleanupCommand, NamesTheInterpreterOfTheMachine) {
         const wchar_t* expected;
     } cases[] = {
         {false, L"C:\\Windows",
-         L"cmd /c cd /d \"C:\\Apps\\My App\"&&\"C:\\Apps\\My App\\ManualUninstall.cmd\""},
+         L"C:\\Windows\\System32\\cmd.exe /c cd /d \"C:\\Apps\\My App\"&&\"C:\\Apps\\My "
+         L"App\\ManualUninstall.cmd\""},
+        {false, L"", L"cmd /c cd /d \"C:\\Apps\\My App\"&&\"C:\\Apps\\My App\\ManualUninstall.cmd\""},
         {true, L"C:\\Windows",
          L"C:\\Windows\\SysNative\\cmd.exe /c cd /d \"C:\\Apps\\My App\"&&\"C:\\Apps\\My "
          L"App\\ManualUninstall.cmd\""},

@@ -111,6 +111,14 @@ std::string StateName(const wchar_t* state) {
     return *state ? NimboNS::WideToUtf8(state) : std::string("empty");
 }
 
+std::string CaseName(const ShortcutCase& c) {
+    return "desktop_" + StateName(c.desktop) + "_startmenu_" + StateName(c.startMenu);
+}
+
+void PrintTo(const ShortcutCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 // Only a state of exactly "1" means the launcher made the shortcut; anything else is left.
 TEST_P(ShortcutStates, OnlyExactlyOneRemovesTheShortcut) {
     const ShortcutCase& c = GetParam();
@@ -135,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ShortcutCase{L"1", L"1", true, true}, ShortcutCase{L"true", L"01", false, false},
                     ShortcutCase{L"01", L"true", false, false}, ShortcutCase{L"0", L"0", false, false},
                     ShortcutCase{nullptr, nullptr, false, false}, ShortcutCase{L"1", L"yes", true, false},
-                    ShortcutCase{L"TRUE", L"1", false, true}));
+                    ShortcutCase{L"TRUE", L"1", false, true}),
+    [](const testing::TestParamInfo<ShortcutCase>& info) { return CaseName(info.param); });
 
 TEST(UninstallWorker, ProgramInUseStopsBeforeAnythingElseIsRemoved) {
     AppFolder app(L"Demo");

@@ -38,15 +38,5 @@ TEST_F(SharedClientTest, BeforeOpenThereIsNoServer) {
     client.DeleteFiles();
 }
 
-// A shell start that fails (elevation refused, or an unknown verb) ends Open at once and takes
-// the status file with it.
-TEST_F(SharedClientTest, AFailedStartRemovesTheStatusFile) {
-    std::wstring name = NewName();
-    CSharedClient client;
-    EXPECT_FALSE(client.Open(name.c_str(), L"nosuchverb"));
-    EXPECT_FALSE(nimbo_test::FileExists(BackingFile(name + NimboNS::names::kStatusChannelSuffix)));
-    EXPECT_FALSE(MappingExists(name + NimboNS::names::kStatusChannelSuffix));
-}
-
 }  // namespace
 }  // namespace channel_test

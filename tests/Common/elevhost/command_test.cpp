@@ -60,12 +60,6 @@ TEST_F(RunCommandTest, AnUnknownProgramFailsThroughTheInterpreter) {
     EXPECT_EQ(Log(), Record(L"nimbo_no_such_program_here.exe /x", code));
 }
 
-// A command line beyond what CreateProcessW takes cannot be started: -1, and nothing is logged.
-TEST_F(RunCommandTest, ACommandThatCannotStartGivesMinusOne) {
-    EXPECT_EQ(RunCommand(L"echo " + std::wstring(40000, L'x')), -1);
-    EXPECT_FALSE(nimbo_test::FileExists(FailureLogPath()));
-}
-
 TEST_F(RunCommandTest, TheInterpreterMatchesTheBitnessOfWindows) {
     BOOL wow64 = FALSE;
     ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));

@@ -191,8 +191,9 @@ int Request::Read(char* buffer, DWORD size, DWORD& got) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request_, &available)) return LastError();
     if (available == 0) return 0;
-    // Asking for more than is available would block until the buffer is full.
-    if (!WinHttpReadData(request_, buffer, available < size ? available : size, &got)) return LastError();
+    // Asking for more than has arrived would block until the buffer is full, and is slower too.
+    DWORD ask = available > size ? size : available;
+    if (!WinHttpReadData(request_, buffer, ask, &got)) return LastError();
     return 0;
 }
 

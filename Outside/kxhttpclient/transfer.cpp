@@ -262,7 +262,7 @@ Attempt FileTransfer::Try() {
 }
 
 int FileTransfer::ReceiveBody(Request& request, long long expected, int status) {
-    constexpr DWORD kChunk = 256 * 1024;
+    constexpr DWORD kChunk = 1024 * 1024;
     std::unique_ptr<char[]> buffer(new char[kChunk]);
     observer_.OnProgress(have_, expected);
     for (;;) {

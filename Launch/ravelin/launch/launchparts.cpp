@@ -2,13 +2,16 @@
 
 #include <shellapi.h>
 
+#include "cookie/cookiemanager.h"
+
 namespace NimboNS {
 
 LaunchParts CreateLaunchParts(int /*adminInstalled*/) {
-    // The update engine, the cookie store and the preparation and start steps plug in here as
-    // they are built. Until then their pointers stay null and every app-URL launch reports
-    // failure instead of pretending that an update or a start took place.
+    // The update engine and the preparation and start steps plug in here as they are built.
+    // Until then their pointers stay null and every app-URL launch reports failure instead of
+    // pretending that an update or a start took place.
     LaunchParts parts;
+    parts.cookies = CreateCookieManager();
     SetDefaultSystemActions(parts);
     return parts;
 }

@@ -36,7 +36,7 @@ int CUpdateConfig::ReadFileList(kxjson::JsonNode array, std::vector<FileRecord>&
     int accepted = 1;
     const int count = json::Size(configParser, array);
     for (int index = 0; index < count; ++index) {
-        kxjson::JsonNode item = json::Item(configParser, array, index);
+        kxjson::JsonNode item = json::ObjectItem(configParser, array, index);
         if (item == nullptr) continue;
         FileRecord record;
         if (FillRecord(configParser, item, record)) {

@@ -64,4 +64,12 @@ inline kxjson::JsonNode Item(kxjson::IJsonParser* parser, kxjson::JsonNode array
     return item;
 }
 
+// An element that is an object, or null (elements of other kinds are no records).
+inline kxjson::JsonNode ObjectItem(kxjson::IJsonParser* parser, kxjson::JsonNode array, int index) {
+    kxjson::JsonNode item = nullptr;
+    int kind = 0;
+    if (parser->GetArrayItem(array, index, &item, &kind) != 1 || kind != kxjson::kObject) return nullptr;
+    return item;
+}
+
 }  // namespace NimboNS::json

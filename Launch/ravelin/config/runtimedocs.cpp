@@ -91,7 +91,7 @@ int CUpdateConfig::ReadModuleFiles(const std::wstring& moduleName, std::vector<R
         int accepted = 1;
         kxjson::JsonNode files = json::Array(p, module, L"files");
         for (int f = 0, fileCount = json::Size(p, files); f < fileCount; ++f) {
-            kxjson::JsonNode file = json::Item(p, files, f);
+            kxjson::JsonNode file = json::ObjectItem(p, files, f);
             if (file == nullptr || !json::String(p, file, L"packagename").empty()) continue;
             RuntimeFileRecord record;
             if (BuildRuntimeRecord(file, record))
@@ -114,7 +114,7 @@ int CUpdateConfig::ReadPackageFiles(std::vector<RuntimeFileRecord>& list, const 
         if (module == nullptr || json::String(p, module, L"name").find(base) == std::wstring::npos) continue;
         kxjson::JsonNode files = json::Array(p, module, L"files");
         for (int f = 0, fileCount = json::Size(p, files); f < fileCount; ++f) {
-            kxjson::JsonNode file = json::Item(p, files, f);
+            kxjson::JsonNode file = json::ObjectItem(p, files, f);
             if (file == nullptr || json::String(p, file, L"packagename") != package.Name) continue;
             RuntimeFileRecord record;
             if (!BuildRuntimeRecord(file, record)) {

@@ -119,7 +119,8 @@ void Staging::Sweep(const fs::path& parent) {
     std::error_code ec;
     if (!fs::is_directory(parent, ec)) return;
     for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->path().filename().native().rfind(kStagingPrefix, 0) == 0) RemoveTree(it->path());
+        const std::wstring name = it->path().filename().wstring();
+        if (name.compare(0, std::size(kStagingPrefix) - 1, kStagingPrefix) == 0) RemoveTree(it->path());
     }
 }
 

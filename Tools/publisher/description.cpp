@@ -292,6 +292,7 @@ bool IsAppName(const std::string& name) {
 AppDescription ParseAppDescription(const std::string& text, Problems& problems) {
     AppDescription d;
     json doc = ParseObject(text, "the app description", problems);
+    if (!problems.ok()) return d;
     ObjectReader r(doc, "app description", problems);
     r.String("AppName", d.appName);
     if (!IsAppName(d.appName)) {
@@ -343,6 +344,7 @@ AppDescription ParseAppDescription(const std::string& text, Problems& problems) 
 RuntimeDescription ParseRuntimeDescription(const std::string& text, Problems& problems) {
     RuntimeDescription d;
     json doc = ParseObject(text, "the runtime description", problems);
+    if (!problems.ok()) return d;
     ObjectReader r(doc, "runtime description", problems);
     ReadVersion(r, "Version", d.version, true);
     int bitness = 32;

@@ -107,10 +107,12 @@ int FolderOf(const std::wstring& path, std::wstring& folder) {
     return 0;
 }
 
-// Opens the part file and sets its end at have_ (under the gate).
+// Writes the resume record, opens the part file and sets its end at have_ (under the gate).
 int FileTransfer::OpenPart() {
     std::lock_guard<std::mutex> hold(control_.Gate());
     if (control_.Cancelled()) return KXHTTP_E_STOPPED;
+    if (!WriteResumeRecord(recordPath_, record_))
+        return static_cast<int>(GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
     int e = OpenPartFile(part_, control_.File());
     if (e) return e;
     LARGE_INTEGER at;
@@ -147,13 +149,12 @@ TransferOutcome FileTransfer::Run() {
             record_.url = job_.url;
         }
     }
-    if (!WriteResumeRecord(recordPath_, record_)) {
-        outcome.code = static_cast<int>(GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
-        return outcome;
-    }
     if (int e = OpenPart()) {
         outcome.code = e;
-        if (e != KXHTTP_E_STOPPED && job_.removeOnFailure) DropFiles(false);
+        if (e != KXHTTP_E_STOPPED && job_.removeOnFailure) {
+            std::lock_guard<std::mutex> hold(control_.Gate());
+            DropFiles(false);
+        }
         return outcome;
     }
 

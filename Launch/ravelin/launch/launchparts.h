@@ -66,6 +66,8 @@ struct LaunchParts {
     // System actions, replaceable to watch them.
     std::function<bool(const std::wstring& file, const std::wstring& parameters)> openInstaller;
     std::function<void(UINT exitCode)> endProcess;
+    // How long the launch waits for the app start before it returns (the start goes on).
+    DWORD appStartWaitMs = 600 * 100;
 };
 
 // The parts of a real launch; stages that are not part of this build stay null.

@@ -17,8 +17,6 @@
 namespace NimboNS {
 namespace {
 
-// How long a launch waits for the app start (the welcome window) before it returns.
-constexpr DWORD kAppStartWaitMs = 600 * 100;
 constexpr size_t kReplyBufferBytes = 520;
 
 // The module that holds this code and so the reply texts: ravelin.dll, or a program that
@@ -166,7 +164,7 @@ void CRunApp::StartAppAndWait() {
     if (!thread) {
         job->LetGo();  // for the thread that never ran
     } else {
-        WaitForSingleObject(thread.get(), kAppStartWaitMs);
+        WaitForSingleObject(thread.get(), parts_.appStartWaitMs);
     }
     job->LetGo();
 }

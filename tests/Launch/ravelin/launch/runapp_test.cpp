@@ -67,6 +67,11 @@ int Launch(Probe& probe, const Scenario& setup, const wchar_t* text, HandOver* h
     return launch.Launch(text, ConnectionOf(probe), RecordReply);
 }
 
+Strings Snapshot(Probe& probe) {
+    std::lock_guard<std::mutex> guard(probe.lock);
+    return probe.events;
+}
+
 int Count(const Strings& events, const std::string& name) {
     return static_cast<int>(std::count(events.begin(), events.end(), name));
 }
@@ -94,6 +99,47 @@ TEST(CRunAppLaunch, AppUrlGoesThroughEveryStageWithTheSpecifiedReplies) {
     EXPECT_EQ(probe.updateAdmin, 1);
     for (const char* part : {"update released", "cookies released", "preparation released", "start released"})
         EXPECT_EQ(Count(probe.events, part), 1) << part;
+}
+
+// The app start may still run when the launch stops waiting for it; what it uses stays alive
+// until it ends.
+class BlockingStart : public IAppStart {
+public:
+    BlockingStart(Probe& probe, HANDLE go) : probe_(probe), go_(go) {}
+    ~BlockingStart() override { probe_.Add("start released"); }
+    void Release() override { delete this; }
+    void StartApp(ICookieManager* cookies) override {
+        WaitForSingleObject(go_, 10000);
+        cookies->SetCookieText(L"late", 1);
+        probe_.Add("start done");
+    }
+
+private:
+    Probe& probe_;
+    HANDLE go_;
+};
+
+TEST(CRunAppLaunch, AnAppStartThatOutlivesTheWaitKeepsWhatItUses) {
+    Probe probe;
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HandOver handOver;
+    {
+        LaunchParts parts = MakeParts(probe, {.start = false}, handOver);
+        parts.start = new BlockingStart(probe, go);
+        parts.appStartWaitMs = 200;
+        CRunApp launch(0, std::move(parts));
+        EXPECT_EQ(launch.Launch(L"http://h/apps/x", ConnectionOf(probe), RecordReply), 0);
+    }
+    EXPECT_EQ(Count(Snapshot(probe), "record"), 1);  // recorded without waiting for the start
+    EXPECT_EQ(Count(Snapshot(probe), "start released"), 0);
+    EXPECT_EQ(Count(Snapshot(probe), "cookies released"), 0);
+    SetEvent(go);
+    for (int i = 0; i < 200 && Count(Snapshot(probe), "cookies released") == 0; ++i) Sleep(25);
+    EXPECT_EQ(Count(Snapshot(probe), "start done"), 1);
+    EXPECT_EQ(Count(Snapshot(probe), "start released"), 1);
+    EXPECT_EQ(Count(Snapshot(probe), "cookies released"), 1);
+    EXPECT_EQ(probe.cookieTexts.back(), L"late");
+    CloseHandle(go);
 }
 
 TEST(CRunAppLaunch, EveryOtherUpdateResultIsAFailedDownload) {

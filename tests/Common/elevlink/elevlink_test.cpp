@@ -178,6 +178,19 @@ TEST_F(ElevlinkTest, AChannelReopenedRightAfterReleaseRunsEachCommandOnce) {
     EXPECT_FALSE(ChannelFilesExist());
 }
 
+// Both objects of one process would take the same channel name: the second is refused, and the
+// first keeps its channel.
+TEST_F(ElevlinkTest, ASecondObjectOfTheSameProcessCannotTakeTheOpenChannel) {
+    ASSERT_TRUE(Open(0));
+    ICommand* second = create_();
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(second->Open(0));
+    EXPECT_EQ(RunningRunners().size(), 1u);
+    second->Release();
+    EXPECT_EQ(Execute(L"exit 6"), 6);
+    EXPECT_TRUE(ChannelFilesExist());
+}
+
 TEST_F(ElevlinkTest, ReleaseWithoutCloseStillEndsTheRunnerAndRemovesTheFiles) {
     ASSERT_TRUE(Open(0));
     EXPECT_EQ(Execute(L"exit 0"), 0);

@@ -101,6 +101,30 @@ std::string ReadTextFile(const fs::path& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+std::string ReadUtf8TextFile(const fs::path& path) {
+    auto bytes = ReadWholeFile(path);
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        std::wstring wide((bytes.size() - 2) / 2, L'\0');
+        for (size_t i = 0; i < wide.size(); ++i)
+            wide[i] = static_cast<wchar_t>(bytes[2 + 2 * i] | bytes[3 + 2 * i] << 8);
+        return WideToUtf8(wide);
+    }
+    size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+    return std::string(bytes.begin() + skip, bytes.end());
+}
+
+bool IsInside(const fs::path& inner, const fs::path& folder) {
+    std::error_code ec;
+    std::wstring a = fs::weakly_canonical(fs::absolute(inner, ec), ec).native();
+    std::wstring b = fs::weakly_canonical(fs::absolute(folder, ec), ec).native();
+    while (!b.empty() && (b.back() == L'\\' || b.back() == L'/')) b.pop_back();
+    if (a.size() < b.size() || CompareStringOrdinal(a.c_str(), static_cast<int>(b.size()), b.c_str(),
+                                                    static_cast<int>(b.size()), TRUE) != CSTR_EQUAL) {
+        return false;
+    }
+    return a.size() == b.size() || a[b.size()] == L'\\' || a[b.size()] == L'/';
+}
+
 void WriteWholeFile(const fs::path& path, const void* data, size_t size) {
     File file = File::Create(path);
     file.Write(data, size);

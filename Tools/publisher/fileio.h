@@ -43,6 +43,10 @@ private:
 
 std::vector<std::uint8_t> ReadWholeFile(const fs::path& path);
 std::string ReadTextFile(const fs::path& path);
+// A text file as UTF-8: a UTF-8 byte-order mark is dropped, UTF-16LE with its mark is converted.
+std::string ReadUtf8TextFile(const fs::path& path);
+// True when inner is folder or lies below it.
+bool IsInside(const fs::path& inner, const fs::path& folder);
 void WriteWholeFile(const fs::path& path, const void* data, size_t size);
 inline void WriteTextFile(const fs::path& path, const std::string& text) {
     WriteWholeFile(path, text.data(), text.size());

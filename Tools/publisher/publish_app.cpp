@@ -26,7 +26,7 @@ bool IsAbsoluteUrl(const std::string& url) {
 }
 
 std::string ReadDescription(const AppPublishRequest& request) {
-    std::string text = ReadTextFile(request.description);
+    std::string text = ReadUtf8TextFile(request.description);
     if (request.version.empty()) return text;
     json doc = json::parse(text, nullptr, false);
     if (!doc.is_object()) return text;  // the parser reports it
@@ -194,6 +194,10 @@ AppPublishResult PublishApp(const AppPublishRequest& request, IReporter& reporte
     Problems problems;
     AppDescription d = ParseAppDescription(ReadDescription(request), problems);
     problems.Report(reporter, "the app description");
+    if (IsInside(request.deployment, request.source)) {
+        throw PublishError("the deployment folder " + PathText(request.deployment) +
+                           " lies inside the source folder " + PathText(request.source));
+    }
     std::vector<SourceFile> scanned = ScanFolder(request.source);
     AppPlan plan = PlanApp(d, scanned, problems);
     DeploymentLayout layout{request.deployment};

@@ -33,13 +33,17 @@ std::wstring Upper(std::wstring s) {
     return s;
 }
 
+std::string Count(size_t n, const char* thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 struct PlannedModule {
     RuntimeModuleSpec spec;
     std::vector<SourceFile> files;
 };
 
 std::string ReadDescription(const RuntimePublishRequest& request) {
-    std::string text = ReadTextFile(request.description);
+    std::string text = ReadUtf8TextFile(request.description);
     if (request.version.empty()) return text;
     auto doc = nlohmann::json::parse(text, nullptr, false);
     if (!doc.is_object()) return text;
@@ -173,6 +177,10 @@ fs::path PublishRuntime(const RuntimePublishRequest& request, IReporter& reporte
     Problems problems;
     RuntimeDescription d = ParseRuntimeDescription(ReadDescription(request), problems);
     problems.Report(reporter, "the runtime description");
+    if (IsInside(request.deployment, request.source)) {
+        throw PublishError("the deployment folder " + PathText(request.deployment) +
+                           " lies inside the source folder " + PathText(request.source));
+    }
     std::vector<PlannedModule> modules = PlanRuntime(d, ScanFolder(request.source), problems);
     problems.Report(reporter, "the runtime");
     DeploymentLayout layout{request.deployment};
@@ -208,8 +216,8 @@ fs::path PublishRuntime(const RuntimePublishRequest& request, IReporter& reporte
         name, target,
         d.is64Bit ? std::vector<std::wstring>{} : std::vector<std::wstring>{names::kRuntimeX64Folder});
     staging.Commit();
-    reporter.Info("published " + what + " (" + std::to_string(modules.size()) + " modules, " +
-                  std::to_string(count) + " files) to " + PathText(target));
+    reporter.Info("published " + what + " (" + Count(modules.size(), "module") + ", " + Count(count, "file") +
+                  ") to " + PathText(target));
     return target;
 }
 

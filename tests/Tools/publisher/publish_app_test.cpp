@@ -276,6 +276,29 @@ TEST(PlanApp, RefusesFilesThatWouldCollideOnWindows) {
     EXPECT_NE(problems.errors[0].find("same file on Windows"), std::string::npos) << problems.errors[0];
 }
 
+TEST_F(PublishApp, RefusesADeploymentInsideTheSource) {
+    PutFile(temp / L"app.json", Description());
+    AppPublishRequest request{temp / L"app.json", source, source + L"\\www"};
+    try {
+        NimboNS::publisher::PublishApp(request, reporter);
+        ADD_FAILURE() << "published into its own source";
+    } catch (const PublishError& e) {
+        EXPECT_NE(std::string(e.what()).find("inside the source"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(nimbo_test::FolderExists(source + L"\\www"));
+}
+
+// Notepad saves "Unicode" as UTF-16LE with a byte-order mark, or UTF-8 with one.
+TEST_F(PublishApp, DescriptionsInTheEncodingsEditorsWrite) {
+    std::string text = Description(R"("AppShortcutName": "Ums\u00e4tze")");
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) utf16 += std::string{c, '\0'};
+    Publish(utf16);
+    EXPECT_EQ(Config("1.0.0")["AppShortcutName"], "Ums\xC3\xA4tze");
+    Publish("\xEF\xBB\xBF" + Description("", "1.1"));
+    EXPECT_EQ(Config("1.1")["Version"], "1.1");
+}
+
 TEST_F(PublishApp, CheckOnlyWritesNothing) {
     PutFile(temp / L"app.json", Description());
     AppPublishRequest request{temp / L"app.json", source, deployment, "3.0", true};

@@ -146,7 +146,7 @@ int Crypter::DecryptBuffer(int reserved, const unsigned char* input, int inputSi
         if (int rc = DecryptBytes(input, static_cast<std::size_t>(inputSize), key, iv, plain); rc != kOk)
             return rc;
         return HandOut(plain, output, outputSize);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return kOutOfMemory;
     }
 }
@@ -164,7 +164,7 @@ int Crypter::EncryptBuffer(int reserved, const unsigned char* input, int inputSi
         if (int rc = EncryptBytes(input, static_cast<std::size_t>(inputSize), key, iv, sealed); rc != kOk)
             return rc;
         return HandOut(sealed, output, outputSize);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return kOutOfMemory;
     }
 }
@@ -181,7 +181,7 @@ int Crypter::EncryptToFile(int reserved, const unsigned char* input, int inputSi
         if (int rc = EncryptBytes(input, static_cast<std::size_t>(inputSize), key, iv, sealed); rc != kOk)
             return rc;
         return WriteWholeFile(path, sealed);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return kOutOfMemory;
     }
 }
@@ -199,7 +199,7 @@ int Crypter::DecryptFile(int reserved, unsigned char** output, int* outputSize, 
         std::vector<unsigned char> plain;
         if (int rc = DecryptBytes(sealed.data(), sealed.size(), key, iv, plain); rc != kOk) return rc;
         return HandOut(plain, output, outputSize);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return kOutOfMemory;
     }
 }

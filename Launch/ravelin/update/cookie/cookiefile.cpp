@@ -27,34 +27,42 @@ std::wstring CCookieManager::HandOverFolder() {
 }
 
 const wchar_t* CCookieManager::ExportCookieFile(int) {
-    CEncryptDll crypt;
-    const bool usable = crypt.LoadDll(cryptLibrary_.c_str()) && crypt.Initialize();
-    std::lock_guard guard(lock_);
-    exportName_.clear();
-    if (cookieText_.empty() || !usable) return exportName_.c_str();
-    const std::wstring name = FormatWide(L"%ld", static_cast<long>(GetTickCount()));
-    const std::wstring folder = HandOverFolder();
-    const std::wstring path = folder + name;
-    if (folder.empty() || path.size() > 518) return exportName_.c_str();
-    // Windows keeps its temporary files there; a profile without the folder (Wine's) gets one.
-    CreateDirectoryW(folder.c_str(), nullptr);
-    // Only a file that was really written is handed to the app.
-    if (crypt.EncryptToFile(WideToUtf8(cookieText_), path.c_str())) exportName_ = name;
-    return exportName_.c_str();
+    try {
+        CEncryptDll crypt;
+        const bool usable = crypt.LoadDll(cryptLibrary_.c_str()) && crypt.Initialize();
+        std::lock_guard guard(lock_);
+        exportName_.clear();
+        if (cookieText_.empty() || !usable) return exportName_.c_str();
+        const std::wstring name = FormatWide(L"%ld", static_cast<long>(GetTickCount()));
+        const std::wstring folder = HandOverFolder();
+        const std::wstring path = folder + name;
+        if (folder.empty() || path.size() > 518) return exportName_.c_str();
+        // Windows keeps its temporary files there; a profile without the folder (Wine's) gets one.
+        CreateDirectoryW(folder.c_str(), nullptr);
+        // Only a file that was really written is handed to the app.
+        if (crypt.EncryptToFile(WideToUtf8(cookieText_), path.c_str())) exportName_ = name;
+        return exportName_.c_str();
+    } catch (...) {
+        return L"";
+    }
 }
 
 int CCookieManager::ImportCookieFile(const wchar_t* name) {
-    if (!IsPlainFileName(name)) return 0;
-    CEncryptDll crypt;
-    if (!crypt.LoadDll(cryptLibrary_.c_str()) || !crypt.Initialize()) return 0;
-    const std::wstring path = HandOverFolder() + name;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    std::string bytes;
-    const bool decrypted = crypt.DecryptFile(path.c_str(), bytes);
-    DeleteFileW(path.c_str());
-    if (!decrypted || bytes.empty()) return 0;
-    return ParseCookies(Utf8ToWide(bytes).c_str(), 0);
+    try {
+        if (!IsPlainFileName(name)) return 0;
+        CEncryptDll crypt;
+        if (!crypt.LoadDll(cryptLibrary_.c_str()) || !crypt.Initialize()) return 0;
+        const std::wstring path = HandOverFolder() + name;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+        std::string bytes;
+        const bool decrypted = crypt.DecryptFile(path.c_str(), bytes);
+        DeleteFileW(path.c_str());
+        if (!decrypted || bytes.empty()) return 0;
+        return ParseCookies(Utf8ToWide(bytes).c_str(), 0);
+    } catch (...) {
+        return 0;
+    }
 }
 
 }  // namespace NimboNS

@@ -51,56 +51,74 @@ void CCookieManager::Release() {
 }
 
 void CCookieManager::SetWaitForUpdate(int on) {
-    LONG was = InterlockedExchange(&waitForUpdate_, on);
-    if (was != 0 && on == 0 && handOver_) SetEvent(handOver_.get());
+    try {
+        LONG was = InterlockedExchange(&waitForUpdate_, on);
+        if (was != 0 && on == 0 && handOver_) SetEvent(handOver_.get());
+    } catch (...) {
+    }
 }
 
 const wchar_t* CCookieManager::GetCookieText() {
-    CookieLock cookieLock;
-    std::lock_guard guard(lock_);
-    return cookieText_.c_str();
+    try {
+        CookieLock cookieLock;
+        std::lock_guard guard(lock_);
+        return cookieText_.c_str();
+    } catch (...) {
+        return L"";
+    }
 }
 
 void CCookieManager::SetCookieText(const wchar_t* text, unsigned int stamp) {
-    CookieLock cookieLock;
-    std::lock_guard guard(lock_);
-    if (stamp > textStamp_) {
-        cookieText_ = text != nullptr ? text : L"";
-        textStamp_ = stamp;
+    try {
+        CookieLock cookieLock;
+        std::lock_guard guard(lock_);
+        if (stamp > textStamp_) {
+            cookieText_ = text != nullptr ? text : L"";
+            textStamp_ = stamp;
+        }
+    } catch (...) {
     }
 }
 
 const wchar_t* CCookieManager::GetCookieHeader(int includeSecure) {
-    WaitForHandOver();
-    std::lock_guard guard(lock_);
-    cookieText_.clear();
-    RemoveExpired();
-    for (const auto& [name, cookie] : cookies_) {
-        if (cookie->secure && !includeSecure) continue;
-        cookieText_ += name + L"=" + cookie->value + L"; ";
+    try {
+        WaitForHandOver();
+        std::lock_guard guard(lock_);
+        cookieText_.clear();
+        RemoveExpired();
+        for (const auto& [name, cookie] : cookies_) {
+            if (cookie->secure && !includeSecure) continue;
+            cookieText_ += name + L"=" + cookie->value + L"; ";
+        }
+        DropLastSeparator(cookieText_);
+        return cookieText_.c_str();
+    } catch (...) {
+        return L"";
     }
-    DropLastSeparator(cookieText_);
-    return cookieText_.c_str();
 }
 
 // Each cookie goes on a line of its own, so that ParseSetCookies reads every one of them back.
 const wchar_t* CCookieManager::GetSetCookieHeaders() {
-    WaitForHandOver();
-    std::lock_guard guard(lock_);
-    cookieText_.clear();
-    RemoveExpired();
-    for (const auto& [name, cookie] : cookies_) {
-        std::wstring line = L"Set-Cookie: " + name + L"=" + cookie->value + L"; ";
-        if (cookie->expiry > 0) {
-            std::wstring date = FormatCookieDate(cookie->expiry);
-            if (!date.empty()) line += L"expires=" + date + L"; ";
+    try {
+        WaitForHandOver();
+        std::lock_guard guard(lock_);
+        cookieText_.clear();
+        RemoveExpired();
+        for (const auto& [name, cookie] : cookies_) {
+            std::wstring line = L"Set-Cookie: " + name + L"=" + cookie->value + L"; ";
+            if (cookie->expiry > 0) {
+                std::wstring date = FormatCookieDate(cookie->expiry);
+                if (!date.empty()) line += L"expires=" + date + L"; ";
+            }
+            if (cookie->secure) line += L"secure; ";
+            if (cookie->httponly) line += L"httponly; ";
+            DropLastSeparator(line);
+            cookieText_ += line + L"\r\n";
         }
-        if (cookie->secure) line += L"secure; ";
-        if (cookie->httponly) line += L"httponly; ";
-        DropLastSeparator(line);
-        cookieText_ += line + L"\r\n";
+        return cookieText_.c_str();
+    } catch (...) {
+        return L"";
     }
-    return cookieText_.c_str();
 }
 
 const CCookie* CCookieManager::FindCookie(const std::wstring& name) const {

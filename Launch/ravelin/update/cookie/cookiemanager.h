@@ -15,6 +15,8 @@ namespace NimboNS {
 // A new store for a launch (owned by the caller, ended with Release).
 ICookieManager* CreateCookieManager();
 
+// The operations of ICookieManager never throw (the download library calls them from its own
+// module): out of memory gives an empty text or 0.
 class CCookieManager : public ICookieManager {
 public:
     // cryptLibrary: the encryption library to load for the hand-over file (kxcrypt by default).

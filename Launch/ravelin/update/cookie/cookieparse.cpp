@@ -32,42 +32,50 @@ bool SameWord(const std::wstring& a, const wchar_t* b) {
 }  // namespace
 
 int CCookieManager::ParseCookies(const wchar_t* text, int clearFirst) {
-    if (text == nullptr) return 0;
-    {
-        std::lock_guard guard(lock_);
-        if (clearFirst) cookies_.clear();
-        const std::wstring all = text;
-        std::size_t start = 0;
-        while (start <= all.size()) {
-            std::size_t end = all.find(L';', start);
-            if (end == std::wstring::npos) end = all.size();
-            const std::wstring piece = all.substr(start, end - start);
-            const std::size_t equals = piece.find(L'=');
-            if (equals != std::wstring::npos)
-                AddCookie(TrimSpaces(piece.substr(0, equals)), TrimSpaces(piece.substr(equals + 1)));
-            start = end + 1;
+    try {
+        if (text == nullptr) return 0;
+        {
+            std::lock_guard guard(lock_);
+            if (clearFirst) cookies_.clear();
+            const std::wstring all = text;
+            std::size_t start = 0;
+            while (start <= all.size()) {
+                std::size_t end = all.find(L';', start);
+                if (end == std::wstring::npos) end = all.size();
+                const std::wstring piece = all.substr(start, end - start);
+                const std::size_t equals = piece.find(L'=');
+                if (equals != std::wstring::npos)
+                    AddCookie(TrimSpaces(piece.substr(0, equals)), TrimSpaces(piece.substr(equals + 1)));
+                start = end + 1;
+            }
         }
+        return HandOver() ? 1 : 0;
+    } catch (...) {
+        return 0;
     }
-    return HandOver() ? 1 : 0;
 }
 
 int CCookieManager::ParseSetCookies(const wchar_t* text) {
-    if (text == nullptr) return 0;
-    {
-        std::lock_guard guard(lock_);
-        const std::wstring all = text;
-        std::size_t at = 0;
-        for (std::size_t found; (found = all.find(kSetCookie, at)) != std::wstring::npos;) {
-            at = found + kSetCookieLength;
-            const std::wstring name = ReadUntil(all, at, L"=;\r");
-            if (at >= all.size() || all[at] != L'=') continue;
-            ++at;
-            CCookie* cookie = AddCookie(name, ReadUntil(all, at, L";\r"));
-            if (cookie == nullptr) continue;
-            ParseSetCookieAttributes(all, at, name, cookie);
+    try {
+        if (text == nullptr) return 0;
+        {
+            std::lock_guard guard(lock_);
+            const std::wstring all = text;
+            std::size_t at = 0;
+            for (std::size_t found; (found = all.find(kSetCookie, at)) != std::wstring::npos;) {
+                at = found + kSetCookieLength;
+                const std::wstring name = ReadUntil(all, at, L"=;\r");
+                if (at >= all.size() || all[at] != L'=') continue;
+                ++at;
+                CCookie* cookie = AddCookie(name, ReadUntil(all, at, L";\r"));
+                if (cookie == nullptr) continue;
+                ParseSetCookieAttributes(all, at, name, cookie);
+            }
         }
+        return HandOver() ? 1 : 0;
+    } catch (...) {
+        return 0;
     }
-    return HandOver() ? 1 : 0;
 }
 
 // Reads the attributes after a cookie's value, up to the end of its line; `at` ends there.

@@ -34,13 +34,13 @@ bool EndsWithNoCase(const std::wstring& s, const std::wstring& tail) {
 
 // Sorts each scanned file into a package, the plain files, or nothing (excluded).
 void SortFiles(const AppDescription& d, const std::vector<SourceFile>& scanned, AppPlan& plan, Problems& p) {
-    for (const auto& spec : d.packages)
-        plan.packages.push_back({spec, {}, MatchesAny(d.instantDownloadFiles, Utf8ToWide(spec.name))});
+    for (const auto& entry : d.packages)
+        plan.packages.push_back({entry, {}, MatchesAny(d.instantDownloadFiles, Utf8ToWide(entry.name))});
     for (const auto& f : scanned) {
         if (MatchesAny(d.exclude, f.relative)) continue;
         bool packed = false;
         for (auto& pkg : plan.packages) {
-            if (MatchesAny(pkg.spec.content, f.relative)) {
+            if (MatchesAny(pkg.entry.content, f.relative)) {
                 pkg.content.push_back(f);
                 packed = true;
                 break;
@@ -52,15 +52,15 @@ void SortFiles(const AppDescription& d, const std::vector<SourceFile>& scanned, 
     }
     for (const auto& pkg : plan.packages) {
         if (pkg.content.empty())
-            p.Fail("package \"" + pkg.spec.name + "\" would be empty: its Content matches no file");
+            p.Fail("package \"" + pkg.entry.name + "\" would be empty: its Content matches no file");
         if (pkg.content.size() > 0xFFFF)
-            p.Fail("package \"" + pkg.spec.name + "\" would hold more than 65535 files");
+            p.Fail("package \"" + pkg.entry.name + "\" would hold more than 65535 files");
     }
     for (const auto& pattern : d.instantDownloadFiles) {
         bool used = false;
         for (const auto& f : plan.files) used = used || MatchesPattern(pattern, f.relative);
         for (const auto& pkg : plan.packages)
-            used = used || MatchesPattern(pattern, Utf8ToWide(pkg.spec.name));
+            used = used || MatchesPattern(pattern, Utf8ToWide(pkg.entry.name));
         if (!used) p.Warn("InstantDownloadFiles pattern " + Quoted(pattern) + " matches no published file");
     }
 }
@@ -79,7 +79,7 @@ std::map<std::wstring, std::wstring> CheckPaths(const AppPlan& plan, Problems& p
     };
     for (const auto& f : plan.files) add(f.relative, L"");
     for (const auto& pkg : plan.packages) {
-        add(Utf8ToWide(pkg.spec.name), L"package " + Utf8ToWide(pkg.spec.name));
+        add(Utf8ToWide(pkg.entry.name), L"package " + Utf8ToWide(pkg.entry.name));
         for (const auto& f : pkg.content) add(f.relative, L"");
     }
     // The launcher keeps a download's resume state in the target's name + ".cfg".

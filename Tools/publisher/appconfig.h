@@ -20,7 +20,7 @@ struct FileRecord {
 };
 
 struct PlannedPackage {
-    PackageSpec spec;
+    PackageEntry entry;
     std::vector<SourceFile> content;
     bool instant = false;
 };

@@ -201,7 +201,7 @@ void ForEachObject(ObjectReader& r, const char* key, Read read) {
 
 void ReadIniConfigFiles(ObjectReader& r, AppDescription& d) {
     ForEachObject(r, "IniConfigFiles", [&](ObjectReader& ir) {
-        IniConfigFileSpec spec;
+        IniConfigFileEntry entry;
         auto name = ir.String("FileName");
         if (!name || name->empty()) {
             ir.Fail("\"FileName\" is missing");
@@ -212,25 +212,25 @@ void ReadIniConfigFiles(ObjectReader& r, AppDescription& d) {
                 ir.Warn("\"" + *name +
                         "\" does not end in \".ini\" (lower case): the launcher treats it as a plain file");
             }
-            spec.fileName = *name;
+            entry.fileName = *name;
         }
-        spec.updateType = 0;
-        ir.Int("UpdateType", spec.updateType, 1, 3);
-        if (spec.updateType == 0 && !ir.Member("UpdateType"))
+        entry.updateType = 0;
+        ir.Int("UpdateType", entry.updateType, 1, 3);
+        if (entry.updateType == 0 && !ir.Member("UpdateType"))
             ir.Fail("\"UpdateType\" is missing (1, 2 or 3)");
-        d.iniConfigFiles.push_back(spec);
+        d.iniConfigFiles.push_back(entry);
     });
 }
 
 void ReadPackages(ObjectReader& r, AppDescription& d) {
     ForEachObject(r, "Packages", [&](ObjectReader& pr) {
-        PackageSpec spec;
-        pr.String("Name", spec.name);
-        if (!IsFileName(spec.name))
+        PackageEntry entry;
+        pr.String("Name", entry.name);
+        if (!IsFileName(entry.name))
             pr.Fail("\"Name\" must be the package's file name, for example \"assets.zip\"");
-        spec.content = pr.Patterns("Content");
-        if (spec.content.empty()) pr.Fail("\"Content\" must list the files the package carries");
-        d.packages.push_back(std::move(spec));
+        entry.content = pr.Patterns("Content");
+        if (entry.content.empty()) pr.Fail("\"Content\" must list the files the package carries");
+        d.packages.push_back(std::move(entry));
     });
     std::set<std::string> names;
     for (const auto& p : d.packages) {
@@ -353,7 +353,7 @@ RuntimeDescription ParseRuntimeDescription(const std::string& text, Problems& pr
     d.is64Bit = bitness == 64;
     d.exclude = r.Patterns("Exclude");
     ForEachObject(r, "Modules", [&](ObjectReader& mr) {
-        RuntimeModuleSpec m;
+        ModuleEntry m;
         mr.String("Name", m.name);
         if (m.name.empty() || m.name.size() > 255) mr.Fail("\"Name\" must be 1 to 255 characters");
         m.files = mr.Patterns("Files");

@@ -9,12 +9,12 @@
 
 namespace NimboNS::publisher {
 
-struct IniConfigFileSpec {
+struct IniConfigFileEntry {
     std::string fileName;
     int updateType = 1;
 };
 
-struct PackageSpec {
+struct PackageEntry {
     // File name of the package archive, e.g. "assets.zip". Packages sit in the app's top folder:
     // the launcher unpacks them into the app folder, so their entries are paths below it.
     std::string name;
@@ -46,10 +46,10 @@ struct AppDescription {
     std::optional<std::string> corvaneModelName;
     std::vector<std::string> runtimeModules;
     std::vector<std::string> registerFiles;
-    std::vector<IniConfigFileSpec> iniConfigFiles;
+    std::vector<IniConfigFileEntry> iniConfigFiles;
     std::vector<std::wstring> instantDownloadFiles;
     std::vector<std::wstring> exclude;
-    std::vector<PackageSpec> packages;
+    std::vector<PackageEntry> packages;
     // deploylist.ini
     std::optional<std::string> onlineTime;
     std::optional<std::string> offlineTime;
@@ -60,7 +60,7 @@ struct AppDescription {
     std::optional<std::string> webApiUrl;
 };
 
-struct RuntimeModuleSpec {
+struct ModuleEntry {
     std::string name;
     std::vector<std::wstring> files;  // patterns
     std::string package;              // empty: the files are published one by one
@@ -70,7 +70,7 @@ struct RuntimeModuleSpec {
 struct RuntimeDescription {
     std::string version;
     bool is64Bit = false;
-    std::vector<RuntimeModuleSpec> modules;
+    std::vector<ModuleEntry> modules;
     std::vector<std::wstring> exclude;
 };
 

@@ -169,7 +169,7 @@ AppLists WriteAppFiles(const AppPlan& plan, const fs::path& versionFolder, const
         (plan.instant[i] ? lists.instant : lists.predownload).push_back(Record(f, size, hash));
     }
     for (const auto& pkg : plan.packages) {
-        std::wstring name = Utf8ToWide(pkg.spec.name);
+        std::wstring name = Utf8ToWide(pkg.entry.name);
         fs::path archive = workFolder / name;
         std::vector<FileRecord> content;
         {
@@ -181,9 +181,9 @@ AppLists WriteAppFiles(const AppPlan& plan, const fs::path& versionFolder, const
             zip.Finish();
         }
         std::uint64_t size = WriteSingleFileZip(versionFolder / (name + L".zip"), archive);
-        FileRecord record{size, true, pkg.spec.name, ".", PackageHash(content)};
+        FileRecord record{size, true, pkg.entry.name, ".", PackageHash(content)};
         (pkg.instant ? lists.instant : lists.predownload).push_back(record);
-        lists.packages.emplace_back(pkg.spec.name, std::move(content));
+        lists.packages.emplace_back(pkg.entry.name, std::move(content));
     }
     return lists;
 }

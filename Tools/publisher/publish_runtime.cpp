@@ -38,7 +38,7 @@ std::string Count(size_t n, const char* thing) {
 }
 
 struct PlannedModule {
-    RuntimeModuleSpec spec;
+    ModuleEntry entry;
     std::vector<SourceFile> files;
 };
 
@@ -54,12 +54,12 @@ std::string ReadDescription(const RuntimePublishRequest& request) {
 void CheckModuleNames(const std::vector<PlannedModule>& modules, Problems& p) {
     std::set<std::wstring> packages;
     for (size_t i = 0; i < modules.size(); ++i) {
-        const auto& m = modules[i].spec;
+        const auto& m = modules[i].entry;
         for (size_t j = 0; j < i; ++j) {
             // The launcher takes the first module whose name contains the name it looks for.
-            if (modules[j].spec.name.find(m.name) != std::string::npos) {
+            if (modules[j].entry.name.find(m.name) != std::string::npos) {
                 p.Fail("module \"" + m.name + "\" would never be found: the launcher takes module \"" +
-                       modules[j].spec.name + "\", listed before it, whose name contains it");
+                       modules[j].entry.name + "\", listed before it, whose name contains it");
             }
         }
         if (m.package.empty()) continue;
@@ -79,13 +79,13 @@ void CheckModuleNames(const std::vector<PlannedModule>& modules, Problems& p) {
 std::vector<PlannedModule> PlanRuntime(const RuntimeDescription& d, const std::vector<SourceFile>& scanned,
                                        Problems& p) {
     std::vector<PlannedModule> modules;
-    for (const auto& spec : d.modules) modules.push_back({spec, {}});
+    for (const auto& entry : d.modules) modules.push_back({entry, {}});
     std::map<std::wstring, std::wstring> paths;  // upper-cased → as written, of everything served
     for (const auto& f : scanned) {
         if (MatchesAny(d.exclude, f.relative)) continue;
         bool used = false;
         for (auto& m : modules) {
-            if (!MatchesAny(m.spec.files, f.relative)) continue;
+            if (!MatchesAny(m.entry.files, f.relative)) continue;
             m.files.push_back(f);
             used = true;
         }
@@ -102,10 +102,10 @@ std::vector<PlannedModule> PlanRuntime(const RuntimeDescription& d, const std::v
         }
     }
     for (const auto& m : modules) {
-        if (m.spec.package.empty()) continue;
-        std::wstring package = Utf8ToWide(m.spec.package);
+        if (m.entry.package.empty()) continue;
+        std::wstring package = Utf8ToWide(m.entry.package);
         if (!paths.emplace(Upper(package), package).second) {
-            p.Fail("package \"" + m.spec.package + "\" has the name of another published file");
+            p.Fail("package \"" + m.entry.package + "\" has the name of another published file");
         }
     }
     for (const auto& [upper, original] : paths) {
@@ -132,7 +132,7 @@ ojson FileJson(const std::string& name, const std::string& path, const std::stri
 // Writes one module's files into folder; returns its "files" list.
 ojson WriteModule(const PlannedModule& m, const fs::path& folder) {
     ojson files = ojson::array();
-    if (m.spec.package.empty()) {
+    if (m.entry.package.empty()) {
         for (const auto& f : m.files) {
             fs::path target = folder / f.relative;
             CreateFolders(target.parent_path());
@@ -141,14 +141,14 @@ ojson WriteModule(const PlannedModule& m, const fs::path& folder) {
                                    SystemErrorText(GetLastError()));
             }
             files.push_back(FileJson(WideToUtf8(f.Name()), WideToUtf8(f.Folder()), "", false,
-                                     fs::file_size(target), m.spec.action,
+                                     fs::file_size(target), m.entry.action,
                                      HashTag(Sha256OfFile(target), kRuntimeHashLength)));
         }
         return files;
     }
     ojson content = ojson::array();
     Sha256 packageHash;
-    fs::path archive = folder / Utf8ToWide(m.spec.package);
+    fs::path archive = folder / Utf8ToWide(m.entry.package);
     {
         ZipWriter zip(archive);
         for (const auto& f : m.files) {
@@ -158,15 +158,16 @@ ojson WriteModule(const PlannedModule& m, const fs::path& folder) {
             }
             std::string hash = HashTag(Sha256OfFile(f.full), kRuntimeHashLength);
             std::uint64_t size = zip.AddFile(WideToUtf8(entry), f.full);
-            content.push_back(FileJson(WideToUtf8(f.Name()), WideToUtf8(f.Folder()), m.spec.package, false,
-                                       size, m.spec.action, hash));
+            content.push_back(FileJson(WideToUtf8(f.Name()), WideToUtf8(f.Folder()), m.entry.package, false,
+                                       size, m.entry.action, hash));
             packageHash.Update(WideToUtf8(f.relative) + "\n" + hash + "\n");
         }
         zip.Finish();
     }
-    bool webView = Upper(Utf8ToWide(m.spec.package)) == Upper(kWebViewPackage);
-    files.push_back(FileJson(m.spec.package, webView ? kWebViewFolder : ".", "", true, fs::file_size(archive),
-                             m.spec.action, HashTag(packageHash.Final(), kRuntimeHashLength)));
+    bool webView = Upper(Utf8ToWide(m.entry.package)) == Upper(kWebViewPackage);
+    files.push_back(FileJson(m.entry.package, webView ? kWebViewFolder : ".", "", true,
+                             fs::file_size(archive), m.entry.action,
+                             HashTag(packageHash.Final(), kRuntimeHashLength)));
     for (auto& c : content) files.push_back(std::move(c));
     return files;
 }
@@ -207,7 +208,7 @@ fs::path PublishRuntime(const RuntimePublishRequest& request, IReporter& reporte
     size_t count = 0;
     for (const auto& m : modules) {
         manifest["modules"].push_back(
-            ojson{{"name", m.spec.name}, {"files", WriteModule(m, staging / name)}});
+            ojson{{"name", m.entry.name}, {"files", WriteModule(m, staging / name)}});
         count += m.files.size();
     }
     WriteTextFile(staging / name / names::kRuntimeManifestJson, manifest.dump(2) + "\n");

@@ -85,23 +85,33 @@ TEST(SampleApp, SignalsTheReadyEventAndTakesTheCookies) {
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = inputRead;
     si.hStdOutput = si.hStdError = GetStdHandle(STD_OUTPUT_HANDLE);
-    std::wstring commandLine = L"NimboSample.exe demo -autoclose=20000 -cookies " + cookieName;
+    std::wstring commandLine = L"NimboSample.exe demo -autoclose=120000 -cookies " + cookieName;
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                CREATE_UNICODE_ENVIRONMENT, nullptr, temp.path().c_str(), &si, &pi));
     NimboNS::Handle process(pi.hProcess), thread(pi.hThread);
+    struct EndAtExit {
+        HANDLE process;
+        ~EndAtExit() {
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+        }
+    } endAtExit{process.get()};
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(inputWrite, eventName.data(),
                           static_cast<DWORD>(eventName.size() * sizeof(wchar_t)), &written, nullptr));
 
     HANDLE waits[] = {ready.get(), process.get()};
-    ASSERT_EQ(WaitForMultipleObjects(2, waits, FALSE, 20000), WAIT_OBJECT_0) << "the app did not signal";
-    HWND window = nimbo_test::WaitForWindow(L"NimboSampleWindow", L"Nimbo Sample 3.1.4");
+    DWORD waited = WaitForMultipleObjects(2, waits, FALSE, 60000);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the app did not signal; exit code " << exitCode << "; report:\n"
+                                     << nimbo_test::ReadFileText(temp / L"NimboSample.report.txt");
+    HWND window = nimbo_test::WaitForWindow(L"NimboSampleWindow", L"Nimbo Sample 3.1.4", 60000);
     ASSERT_NE(window, nullptr);
     nimbo_test::TakeScreenshot(L"nimbo_sample_ready");
     std::string report = nimbo_test::ReadFileText(temp / L"NimboSample.report.txt");
     EXPECT_NE(report.find("cookies=session=abc; user=ann\r\n"), std::string::npos) << report;
-    EXPECT_NE(report.find("arguments=demo -autoclose=20000\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("arguments=demo -autoclose=120000\r\n"), std::string::npos) << report;
     EXPECT_NE(report.find("signalled=1"), std::string::npos) << report;
     EXPECT_FALSE(nimbo_test::FileExists(CookieFolder() + L"\\" + cookieName))
         << "the app deletes the hand-over file";

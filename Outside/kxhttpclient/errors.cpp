@@ -70,7 +70,6 @@ constexpr CodeText kTexts[] = {
      L"kxcompression.dll or its export CreateExtractor is missing, so the archive cannot be unpacked."},
     {KXHTTP_E_UNWRAP, L"The downloaded archive could not be unpacked."},
     {KXHTTP_E_TOO_LARGE, L"The answer is too large to be kept in memory."},
-    {KXHTTP_E_NOT_STARTED, L"Fewer downloads were started than were waited for."},
     {ERROR_ACCESS_DENIED, L"Access to the file is denied."},
     {ERROR_FILE_EXISTS, L"The file exists already and may not be overwritten."},
     {ERROR_DISK_FULL, L"There is not enough space on the disk."},

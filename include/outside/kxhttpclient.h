@@ -48,7 +48,6 @@ enum : int {
     KXHTTP_E_NO_EXTRACTOR = 13005,  // kxcompression.dll or its export "CreateExtractor" is missing
     KXHTTP_E_UNWRAP = 13006,        // the archive could not be unpacked
     KXHTTP_E_TOO_LARGE = 13007,     // a body too large for DownloadToMemory (2 GiB or more)
-    KXHTTP_E_NOT_STARTED = 13008,   // WaitTasks: fewer tasks were started than it was asked to wait for
 };
 
 // Kinds of IUpdateDelegate::OnPutLog.

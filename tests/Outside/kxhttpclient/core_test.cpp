@@ -74,7 +74,6 @@ TEST(KxHttpErrors, EveryResultHasReadableEnglishText) {
                          KXHTTP_E_NO_EXTRACTOR,
                          KXHTTP_E_UNWRAP,
                          KXHTTP_E_TOO_LARGE,
-                         KXHTTP_E_NOT_STARTED,
                          ERROR_FILE_EXISTS,
                          ERROR_DISK_FULL,
                          424242};

@@ -33,7 +33,7 @@ public:
 
     // The app folder's backup during an across-version update.
     std::wstring GetBackupPath();
-    int BackupAppFolder();                               // 0 / 1
+    int BackupAppFolder();                                // 0 / 1
     int HasCompleteBackupCopy(const FileRecord& record);  // 1 / 0
     int RestoreFromBackup(const FileRecord& record);      // non-zero on success
     void RollBack();

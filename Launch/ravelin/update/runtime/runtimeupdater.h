@@ -21,7 +21,7 @@ public:
     int QueueRuntimeModules();
     int IsRuntimeFileComplete(RuntimeFileRecord& record);
     int QueueRuntimeFile(const RuntimeFileRecord& record);
-    int CheckRuntimePackage(const RuntimeFileRecord& package);
+    int CheckRuntimePackage(const RuntimeFileRecord& record);
 
     std::wstring RecordUrl(const RuntimeFileRecord& record);
     std::wstring RecordTarget(const RuntimeFileRecord& record);

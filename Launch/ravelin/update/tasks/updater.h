@@ -23,9 +23,9 @@ public:
     virtual void Release();
     virtual void SetDelegate(IUpdateDelegate* delegate);
     virtual void SetDownloader(IAsyncDownload* downloader);
-    virtual int LoadConfig();   // 0 = ready
-    virtual int NeedUpdate();   // 1 = DoUpdate has work to do
-    virtual int DoUpdate();     // 0 = done
+    virtual int LoadConfig();  // 0 = ready
+    virtual int NeedUpdate();  // 1 = DoUpdate has work to do
+    virtual int DoUpdate();    // 0 = done
     // Pass-throughs to the downloader (nothing happens without one).
     virtual void ForwardControl2();
     virtual void Stop();

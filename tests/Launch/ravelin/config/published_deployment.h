@@ -29,16 +29,14 @@ inline ::testing::AssertionResult PublishApp(const std::wstring& deployment, con
     nimbo_test::WriteFileText(source / L"app.exe", "program " + version);
     nimbo_test::WriteFileText(source / L"bin\\a.dll", "library");
     nimbo_test::WriteFileText(source / L"settings.ini", "[s]\r\nk=v\r\n");
-    const std::wstring description = source / L"..\\" + NimboNS::Utf8ToWide(name + "-" + version + ".json");
+    nimbo_test::TempFolder descriptionFolder;  // outside the source, which is published whole
+    const std::wstring description = descriptionFolder / L"description.json";
     nimbo_test::WriteFileText(description, R"({"AppName": ")" + name + R"(", "Version": ")" + version +
                                                R"(", "StartupFile": "app.exe", "RuntimeVersion": "22.3.0.1",
         "RuntimeModules": ["Core"], "IniConfigFiles": [{"FileName": "settings.ini", "UpdateType": 3}])" +
                                                extra + "}");
-    auto result =
-        Publish(L"app --description " + nimbo_test::Quote(description) + L" --source " +
-                nimbo_test::Quote(source.path()) + L" --deployment " + nimbo_test::Quote(deployment));
-    DeleteFileW(description.c_str());
-    return result;
+    return Publish(L"app --description " + nimbo_test::Quote(description) + L" --source " +
+                   nimbo_test::Quote(source.path()) + L" --deployment " + nimbo_test::Quote(deployment));
 }
 
 // A port of 127.0.0.1 on which nothing listens.

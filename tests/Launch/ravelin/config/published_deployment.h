@@ -13,6 +13,8 @@ namespace config_test {
 
 // Runs nimbo-publish with `arguments`; its output goes into the failure message.
 inline ::testing::AssertionResult Publish(const std::wstring& arguments) {
+    if (!nimbo_test::FileExists(nimbo_test::BinFolder() + L"\\nimbo-publish.exe"))
+        return ::testing::AssertionFailure() << "nimbo-publish.exe is missing: build Tools/publisher too";
     auto run = nimbo_test::RunProgram(
         nimbo_test::Quote(nimbo_test::BinFolder() + L"\\nimbo-publish.exe") + L" " + arguments, 60000);
     if (run.finished && run.exitCode == 0) return ::testing::AssertionSuccess();

@@ -149,7 +149,9 @@ TEST_F(Across, UnchangedPackagesComeFromTheBackup) {
         ASSERT_EQ(updater->DoUpdate(), 0);
         EXPECT_EQ(Has(L"lib\\c.dll"), c.restoredContent);
         ASSERT_EQ(delegate.unzips.size(), c.unzipped ? 1u : 0u);
-        if (c.unzipped) EXPECT_EQ(delegate.unzips[0], std::make_pair(backup + L"\\pack.zip", app));
+        if (c.unzipped) {
+            EXPECT_EQ(delegate.unzips[0], std::make_pair(backup + L"\\pack.zip", app));
+        }
         EXPECT_EQ(!Fetched().empty(), c.fetched);
     }
 }

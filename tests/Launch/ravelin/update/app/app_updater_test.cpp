@@ -130,7 +130,9 @@ TEST_F(FirstAndSame, PackagesAreCompletedFetchedUnpackedOrCleanedUp) {
         EXPECT_EQ(!Fetched().empty(), c.fetched);
         if (c.fetched) EXPECT_EQ(downloader.created[0]->extract, 1);
         ASSERT_EQ(delegate.unzips.size(), c.unzipped ? 1u : 0u);
-        if (c.unzipped) EXPECT_EQ(delegate.unzips[0], std::make_pair(app + L"\\pack.zip", app));
+        if (c.unzipped) {
+            EXPECT_EQ(delegate.unzips[0], std::make_pair(app + L"\\pack.zip", app));
+        }
         EXPECT_EQ(Has(L"pack.zip"), c.packageKept);
     }
 }

@@ -52,7 +52,9 @@ TEST_F(FirstAndSame, FirstDownloadFillsAFreshFolderInDocumentOrder) {
         ASSERT_EQ(downloader.created.size(), full ? 3u : 2u);
         EXPECT_EQ(downloader.TaskFor(app + L"\\bin\\x\\a.dll")->url, L"http://srv/App/2/bin/x/a.dll.zip");
         EXPECT_EQ(downloader.TaskFor(app + L"\\app.exe")->url, L"http://srv/App/2/app.exe.zip");
-        if (full) EXPECT_EQ(downloader.TaskFor(app + L"\\late.dat")->resumable, 1);
+        if (full) {
+            EXPECT_EQ(downloader.TaskFor(app + L"\\late.dat")->resumable, 1);
+        }
     }
 }
 
@@ -128,7 +130,9 @@ TEST_F(FirstAndSame, PackagesAreCompletedFetchedUnpackedOrCleanedUp) {
         Offer("2", "pack.zip", "7 bytes");
         ASSERT_EQ(updater->DoUpdate(), 0);
         EXPECT_EQ(!Fetched().empty(), c.fetched);
-        if (c.fetched) EXPECT_EQ(downloader.created[0]->extract, 1);
+        if (c.fetched) {
+            EXPECT_EQ(downloader.created[0]->extract, 1);
+        }
         ASSERT_EQ(delegate.unzips.size(), c.unzipped ? 1u : 0u);
         if (c.unzipped) {
             EXPECT_EQ(delegate.unzips[0], std::make_pair(app + L"\\pack.zip", app));

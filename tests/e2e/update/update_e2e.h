@@ -1,0 +1,242 @@
+#pragma once
+// End-to-end update runs: deployments written by nimbo-publish, served by nginx, and one update
+// run on a private home folder, with the real kxhttpclient, kxjson, kxcrypt and kxcompression.
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../../Launch/ravelin/update/replace/folder_snapshot.h"
+#include "../../Launch/ravelin/update/tasks/fake_downloader.h"
+#include "app/userappupdater.h"
+#include "config/updateconfig.h"
+#include "encrypted_document.h"
+#include "published_deployment.h"
+#include "replace/extract.h"
+#include "runtime/runtimeupdater.h"
+#include "scwconv.h"
+#include "tasks/updater.h"
+#include "testserver.h"
+
+namespace update_e2e {
+
+using update_test::CapturingLogView;
+using update_test::FolderSnapshot;
+using update_test::Snapshot;
+
+// The update delegate of a run without the progress window: the library's reports become log
+// lines, archives are unpacked through kxcompression.
+class LoggingDelegate : public NimboNS::IUpdateDelegate {
+public:
+    explicit LoggingDelegate(NimboNS::CLogView* view) : view_(view) { InitializeCriticalSection(&lock_); }
+    ~LoggingDelegate() override {
+        if (compression_ != nullptr) FreeLibrary(compression_);
+        DeleteCriticalSection(&lock_);
+    }
+    void Release() override {}
+    void OnStageBegin(int, int, const wchar_t*, const wchar_t*) override {}
+    void OnOverallProgress(int, int, int, int, int) override {}
+    void OnItemProgress(const wchar_t*, const wchar_t*, int) override {}
+    void OnError(const wchar_t* file, int code, const wchar_t* text) override {
+        Log(plog::error, NimboNS::FormatDownloadErrorLine(file, code, text));
+    }
+    void OnPutLog(int kind, const wchar_t* file, int code, long long size) override {
+        Log(plog::verbose, NimboNS::FormatPutLogLine(kind, file, code, size));
+    }
+    void OnUpdateSucceeded() override {}
+    void OnUpdateFailed() override {}
+    int Unzip(const wchar_t* archive, const wchar_t* folder) override {
+        EnterCriticalSection(&lock_);
+        const int result =
+            NimboNS::UnzipArchive(compression_, extract_, archive, folder,
+                                  [this](int severity, const std::wstring& line) { Log(severity, line); });
+        LeaveCriticalSection(&lock_);
+        return result;
+    }
+
+private:
+    void Log(int severity, const std::wstring& line) {
+        plog::Record record(static_cast<plog::Severity>(severity), "LoggingDelegate", 0);
+        record << line.c_str();
+        view_->write(record);
+    }
+    NimboNS::CLogView* view_;
+    HMODULE compression_ = nullptr;
+    NimboNS::CExtractDelegate extract_;
+    CRITICAL_SECTION lock_;
+};
+
+// One update run: the configuration steps, then the runtime and the app updaters, as the update
+// worker runs them. Results are those of IUpdate::Update.
+class UpdateRun {
+public:
+    explicit UpdateRun(bool withDownloadLibrary = true) {
+        if (withDownloadLibrary) {
+            auto create = reinterpret_cast<NimboNS::PFN_CreateAsyncDownload>(reinterpret_cast<void*>(
+                GetProcAddress(NimboNS::LoadHttpClientLibrary(), "CreateAsyncDownload")));
+            downloader_ = create != nullptr ? create() : nullptr;
+            EXPECT_NE(downloader_, nullptr) << "kxhttpclient.dll missing";
+        } else if (config.syncDownloader != nullptr) {
+            config.syncDownloader->Release();
+            config.syncDownloader = nullptr;
+        }
+        if (config.syncDownloader != nullptr) config.syncDownloader->SetTimeouts(5000, 5000);
+        if (downloader_ != nullptr) {
+            downloader_->SetTimeouts(5000, 5000);
+            for (NimboNS::CUpdater* updater :
+                 {static_cast<NimboNS::CUpdater*>(&runtime), static_cast<NimboNS::CUpdater*>(&app)}) {
+                updater->SetDownloader(downloader_);
+                updater->SetDelegate(&delegate_);
+            }
+            downloader_->SetDelegate(&delegate_);
+        }
+    }
+    ~UpdateRun() {
+        if (downloader_ != nullptr) downloader_->Stop();
+        if (downloader_ != nullptr) downloader_->Release();
+    }
+    UpdateRun(const UpdateRun&) = delete;
+    UpdateRun& operator=(const UpdateRun&) = delete;
+
+    int Update(const std::wstring& appUrl) {
+        config.url = appUrl;
+        if (config.ParseUrl() != 0) return 6;
+        if (config.PrepareFolders() != 0) return 7;
+        if (config.LoadLocalConfig() != 0) return 8;
+        if (config.CheckServer() == 0) return 5;
+        if ((config.startMode == NimboNS::Never && config.isVerOffCheck == 0) ||
+            (config.startMode == NimboNS::Connect && config.serverReachable == 0))
+            return 0;
+        if (config.CheckForUpdate() != 0) return -1;
+        if (runtime.LoadConfig() != 0) return -1;
+        if (runtime.NeedUpdate() == 1 && runtime.DoUpdate() != 0) return -3;
+        if (app.LoadConfig() != 0) return -1;
+        if (app.NeedUpdate() == 1 && app.DoUpdate() != 0) return -4;
+        return 0;
+    }
+    // Ends the transfers, as closing the progress window does.
+    void Stop() {
+        if (downloader_ != nullptr) downloader_->Stop();
+    }
+    bool Logged(const std::wstring& part) const { return view.HasPart(part); }
+    // The run's log lines, for failure messages.
+    std::string LogText() const {
+        std::string text;
+        for (const std::wstring& line : view.lines) text += NimboNS::WideToUtf8(line) + "\n";
+        return text;
+    }
+
+    CapturingLogView view;
+    NimboNS::CUpdateConfig config{&view};
+    NimboNS::CRuntimeUpdater runtime{&config};
+    NimboNS::CUserAppUpdater app{&config};
+
+private:
+    NimboNS::IAsyncDownload* downloader_ = nullptr;
+    LoggingDelegate delegate_{&view};
+};
+
+// Lines of the nginx access log ("METHOD URI STATUS BYTES "RANGE" ...") that contain `part`, from
+// byte `since` of the log on.
+inline std::vector<std::string> Requests(const nimbo_test::TestServer& server, const std::string& part,
+                                         size_t since = 0) {
+    std::vector<std::string> lines;
+    const std::string log = server.Log();
+    size_t start = since;
+    while (start < log.size()) {
+        size_t end = log.find('\n', start);
+        if (end == std::string::npos) end = log.size();
+        const std::string line = log.substr(start, end - start);
+        if (line.find(part) != std::string::npos) lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// A deployment folder served by nginx, a private home folder and the files to publish.
+class UpdateE2E : public testing::Test {
+protected:
+    config_test::PrivateHome home;
+    nimbo_test::TempFolder deployment;
+    nimbo_test::TempFolder work;
+    std::unique_ptr<nimbo_test::TestServer> nginx;
+
+    void Serve() {
+        nginx = std::make_unique<nimbo_test::TestServer>("nginxserve.py", deployment.path());
+        ASSERT_TRUE(nginx->Ready());
+    }
+    std::wstring AppUrl(const std::wstring& name, const std::wstring& prefix = L"") {
+        return nginx->Url(prefix + L"/" + name);
+    }
+    // Writes `bytes` to `relative` below `folder`, creating folders.
+    static void Put(const std::wstring& folder, const std::wstring& relative, const std::string& bytes) {
+        const std::wstring path = folder + L"\\" + relative;
+        SHCreateDirectoryExW(nullptr, path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+        ASSERT_TRUE(nimbo_test::WriteFileText(path, bytes));
+    }
+    ::testing::AssertionResult PublishDescription(const std::string& command, const std::string& json,
+                                                  const std::wstring& source,
+                                                  const std::wstring& extra = L"") {
+        static int counter = 0;
+        const std::wstring description = work / (L"description" + std::to_wstring(++counter) + L".json");
+        nimbo_test::WriteFileText(description, json);
+        return config_test::Publish(NimboNS::Utf8ToWide(command) + L" --description " +
+                                    nimbo_test::Quote(description) + L" --source " +
+                                    nimbo_test::Quote(source) + L" --deployment " +
+                                    nimbo_test::Quote(deployment.path()) + extra);
+    }
+    // The runtime: a module shipped as a package (with a runtime assembly the app folder also needs)
+    // and a module of plain files.
+    ::testing::AssertionResult PublishRuntime(const std::string& version = "1.0") {
+        const std::wstring source = work / (L"runtime-" + NimboNS::Utf8ToWide(version));
+        Put(source, L"core\\core.dll", "core library " + version);
+        Put(source, L"Ostrander.Tessellate.Db.dll", "assembly " + version);
+        Put(source, L"tools\\tool.exe", "tool " + version);
+        Put(source, L"tools\\big.bin", std::string(300000, 't'));
+        auto published = PublishDescription(
+            "runtime",
+            R"({"Version": ")" + version +
+                R"(", "Bitness": 32, "Modules": [)"
+                R"({"Name": "Core", "Files": ["core", "Ostrander.Tessellate.Db.dll"], "Package": "Core.zip"}, {"Name": "Tools", "Files": ["tools"]}]})",
+            source);
+        if (!published) return published;
+        return config_test::Publish(L"launcher --version 1.0.0 --deployment " +
+                                    nimbo_test::Quote(deployment.path()));
+    }
+    // Publishes `version` of `name` from the files `files` (relative path -> bytes); `extra` adds
+    // members to the description.
+    ::testing::AssertionResult PublishApp(const std::string& name, const std::string& version,
+                                          const std::vector<std::pair<std::wstring, std::string>>& files,
+                                          const std::string& extra = "") {
+        const std::wstring source = work / NimboNS::Utf8ToWide(name + "-" + version);
+        for (const auto& [relative, bytes] : files) Put(source, relative, bytes);
+        return PublishDescription("app",
+                                  R"({"AppName": ")" + name + R"(", "Version": ")" + version +
+                                      R"(", "StartupFile": "app.exe", "RuntimeVersion": "1.0",
+            "RuntimeModules": ["Core", "Tools"], "OnlineTime": "2000-01-01 00:00:00")" +
+                                      extra + "}",
+                                  source);
+    }
+    // Where an app of this deployment lands on this machine.
+    std::wstring AppFolder(const std::wstring& name) {
+        return home.home.path() + L"\\Applications\\127.0.0.1_" + name;
+    }
+    std::wstring RuntimeFolder() { return home.home.path() + L"\\Applications\\Runtime\\1.0"; }
+};
+
+// Every file below `folder` whose name ends in `suffix`.
+inline std::vector<std::wstring> FilesEndingIn(const std::wstring& folder, const std::wstring& suffix) {
+    std::vector<std::wstring> found;
+    for (const auto& [relative, bytes] : Snapshot(folder)) {
+        if (relative.size() >= suffix.size() &&
+            relative.compare(relative.size() - suffix.size(), suffix.size(), suffix) == 0)
+            found.push_back(relative);
+    }
+    return found;
+}
+
+}  // namespace update_e2e

@@ -18,7 +18,7 @@ const std::vector<std::pair<std::wstring, std::string>> kVersion1 = {
 };
 const char kPackage[] = R"(, "Packages": [{"Name": "reports.zip", "Content": ["reports"]}])";
 
-class Install : public UpdateE2E {
+class Installation : public UpdateE2E {
 protected:
     void SetUp() override {
         ASSERT_TRUE(PublishRuntime());
@@ -43,14 +43,14 @@ protected:
     }
 };
 
-TEST_F(Install, FirstInstallPlacesFilesPackageAndRuntime) {
+TEST_F(Installation, FirstInstallPlacesFilesPackageAndRuntime) {
     UpdateRun run;
     ASSERT_EQ(run.Update(AppUrl(L"Sales")), 0) << run.LogText();
     ExpectInstalled();
     EXPECT_FALSE(run.Logged(L"Failed"));
 }
 
-TEST_F(Install, SameVersionRepairFetchesOnlyTheDamagedFiles) {
+TEST_F(Installation, SameVersionRepairFetchesOnlyTheDamagedFiles) {
     {
         UpdateRun first;
         ASSERT_EQ(first.Update(AppUrl(L"Sales")), 0) << first.LogText();
@@ -77,7 +77,7 @@ TEST_F(Install, SameVersionRepairFetchesOnlyTheDamagedFiles) {
     EXPECT_FALSE(nimbo_test::FileExists(app + L"\\reports.zip"));
 }
 
-TEST_F(Install, WithoutTheDownloadLibraryTheRunEndsWithALoggedErrorBeforeAnyTransfer) {
+TEST_F(Installation, WithoutTheDownloadLibraryTheRunEndsWithALoggedErrorBeforeAnyTransfer) {
     UpdateRun run(false);
     EXPECT_EQ(run.Update(AppUrl(L"Sales")), 5);
     EXPECT_TRUE(run.Logged(L"Failed to load kxhttpclient.dll."));

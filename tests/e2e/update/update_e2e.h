@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,6 +86,11 @@ public:
             config.syncDownloader = nullptr;
         }
         if (config.syncDownloader != nullptr) config.syncDownloader->SetTimeouts(5000, 5000);
+        // The user takes every newer version offered.
+        config.SetVersionPrompt([this](const wchar_t* text, const wchar_t*, UINT flags) {
+            prompts.push_back(text);
+            return (flags & MB_YESNO) == MB_YESNO ? IDYES : IDOK;
+        });
         if (downloader_ != nullptr) {
             downloader_->SetTimeouts(5000, 5000);
             for (NimboNS::CUpdater* updater :
@@ -131,6 +137,7 @@ public:
     }
 
     CapturingLogView view;
+    std::vector<std::wstring> prompts;
     NimboNS::CUpdateConfig config{&view};
     NimboNS::CRuntimeUpdater runtime{&config};
     NimboNS::CUserAppUpdater app{&config};
@@ -229,6 +236,19 @@ protected:
 };
 
 // Every file below `folder` whose name ends in `suffix`.
+// The app files (not the configuration document) that the log since `since` shows were fetched
+// below `prefix`, as "GET <uri>", sorted.
+inline std::vector<std::string> FetchedBelow(const nimbo_test::TestServer& server, const std::string& prefix,
+                                             size_t since) {
+    std::vector<std::string> fetched;
+    for (const std::string& line : Requests(server, prefix, since)) {
+        if (line.find("appconfig.json.zip") == std::string::npos)
+            fetched.push_back(line.substr(0, line.find(' ', 4)));
+    }
+    std::sort(fetched.begin(), fetched.end());
+    return fetched;
+}
+
 inline std::vector<std::wstring> FilesEndingIn(const std::wstring& folder, const std::wstring& suffix) {
     std::vector<std::wstring> found;
     for (const auto& [relative, bytes] : Snapshot(folder)) {

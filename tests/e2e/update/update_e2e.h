@@ -235,6 +235,38 @@ protected:
     std::wstring RuntimeFolder() { return home.home.path() + L"\\Applications\\Runtime\\1.0"; }
 };
 
+// An app configuration document as the publisher wrote it, decrypted (empty when it cannot be).
+inline std::string DecryptConfigDocument(const std::string& bytes) {
+    static HMODULE library = LoadLibraryW(L"kxcrypt.dll");
+    auto create = reinterpret_cast<kxcrypt::CreateCrypterObjectFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, kxcrypt::kCreateCrypterObject)));
+    kxcrypt::ICrypter* crypter = create != nullptr ? create() : nullptr;
+    if (crypter == nullptr) return {};
+    unsigned char key[16], iv[16];
+    NimboNS::cipher::AssembleKeyMaterial(NimboNS::cipher::kConfigConstant, key, iv);
+    unsigned char* out = nullptr;
+    int size = 0;
+    if (crypter->DecryptBuffer(0, reinterpret_cast<const unsigned char*>(bytes.data()),
+                               static_cast<int>(bytes.size()), &out, &size, key, 16, iv, 16,
+                               kxcrypt::kAlgorithmAes, kxcrypt::kModeCbcPkcs7) != 0)
+        return {};
+    std::string text(reinterpret_cast<const char*>(out), static_cast<size_t>(size));
+    crypter->FreeBuffer(out);
+    return text;
+}
+
+// Replaces the string value `from` of the first member `key` of a JSON text with `to`.
+inline bool ReplaceJsonString(std::string& json, const std::string& key, const std::string& from,
+                              const std::string& to) {
+    const size_t member = json.find("\"" + key + "\"");
+    if (member == std::string::npos) return false;
+    const size_t value = json.find("\"" + from + "\"", member + key.size() + 2);
+    if (value == std::string::npos || json.find_first_not_of(" \t\r\n:", member + key.size() + 2) != value)
+        return false;
+    json.replace(value + 1, from.size(), to);
+    return true;
+}
+
 // Every file below `folder` whose name ends in `suffix`.
 // The app files (not the configuration document) that the log since `since` shows were fetched
 // below `prefix`, as "GET <uri>", sorted.

@@ -62,4 +62,11 @@ inline constexpr wchar_t kServerRuntimeFolder[] = L"NimboPublisher/runtime";
 inline constexpr wchar_t kServerLauncherFolder[] = L"NimboPublisher/NimboInstall 22.0";
 inline constexpr wchar_t kRuntimeX64Folder[] = L"x64";
 
+// Component registration: the per-app history ("<app folder>\<app name>.reghistory") and the
+// .NET Framework's install root, below which regasm.exe is looked for.
+inline constexpr wchar_t kRegHistoryExtension[] = L".reghistory";
+inline constexpr wchar_t kDotNetFrameworkKey[] = L"SOFTWARE\\Microsoft\\.NETFramework";
+inline constexpr wchar_t kDotNetInstallRootValue[] = L"InstallRoot";
+inline constexpr wchar_t kRegasmExe[] = L"regasm.exe";
+
 }  // namespace NimboNS::names

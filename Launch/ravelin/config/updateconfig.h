@@ -18,6 +18,10 @@
 #include "outside/kxjson.h"
 #include "records.h"
 
+namespace Elevlink {
+class ICommand;
+}
+
 namespace NimboNS {
 
 class CLogView;
@@ -112,6 +116,11 @@ public:
     int DecideUpgrade(std::wstring& text);
     int CheckManifestRuntimeVersion();
 
+    // Component registration: registers what registerFiles names through the elevated command
+    // channel; RegisterFile gives 0 when registered (unregistered when `unregister` is 1).
+    void RegisterComponents();
+    int RegisterFile(const std::wstring& path, int unregister);
+
     // Replaces the message box of the version prompts (tests answer them this way).
     void SetVersionPrompt(VersionPromptFn prompt) { versionPrompt = std::move(prompt); }
 
@@ -167,8 +176,10 @@ public:
     int reportFailure = 1;
     int saveDynamicCommandLineArgs = 0;
     // The elevated command channel of component registration; null while not in use.
-    void* commandObject = nullptr;
+    Elevlink::ICommand* commandObject = nullptr;
     HMODULE commandLibrary = nullptr;
+    // ravelin's string resources (the registration warning); null: the module this code is in.
+    HMODULE resourceModule = nullptr;
     unsigned long long resumableDownloadFileSize = 2097152;
 
     VersionPromptFn versionPrompt = ShowVersionPrompt;

@@ -212,6 +212,36 @@ TEST_F(RegistrationTest, WithoutTheElevatedChannelNothingIsRegistered) {
     EXPECT_EQ(History(), before);
 }
 
+// The commands run elevated through cmd, which has no escape for '"': a path that would end its
+// quotes early, or the command line, is refused before anything runs.
+TEST_F(RegistrationTest, APathThatCannotBeQuotedIsNeverRun) {
+    ModuleHandle elevlink(LoadLibraryW(names::kElevlinkDll));
+    ASSERT_TRUE(elevlink);
+    auto create = reinterpret_cast<Elevlink::CreateCommandObjectFn>(
+        reinterpret_cast<void*>(GetProcAddress(elevlink.get(), Elevlink::kCreateCommandObjectExport)));
+    ASSERT_NE(create, nullptr);
+    ConfigUnderTest run;
+    run.config.commandObject = create();
+    ASSERT_TRUE(run.config.commandObject->Open(0));
+
+    const std::wstring marker = temp_ / L"ran.txt";
+    const std::wstring hostile[] = {
+        app_ + L"\\x.dll\" & echo ran> \"" + marker,
+        app_ + L"\\x.dll\r\necho ran> \"" + marker + L"\"",
+    };
+    for (const std::wstring& path : hostile) {
+        EXPECT_EQ(run.config.RegisterFile(path, 0), -1);
+        EXPECT_EQ(run.config.RegisterFile(path, 1), -1);
+    }
+    EXPECT_TRUE(LoggedError(run, L"Failed to register the file (" + hostile[0] + L").")) << run.Log();
+    // The channel itself works: an ordinary path gets as far as regsvr32.
+    EXPECT_NE(run.config.RegisterFile(app_ + L"\\missing.dll", 0), -1);
+    run.config.commandObject->Close();
+    run.config.commandObject->Release();
+    run.config.commandObject = nullptr;
+    EXPECT_FALSE(nimbo_test::FileExists(marker));
+}
+
 struct RegasmCase {
     const char* name;
     int exitCode;                     // of the newest regasm

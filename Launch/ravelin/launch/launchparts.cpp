@@ -3,15 +3,17 @@
 #include <shellapi.h>
 
 #include "cookie/cookiemanager.h"
+#include "prepare/appstages.h"
 
 namespace NimboNS {
 
-LaunchParts CreateLaunchParts(int /*adminInstalled*/) {
-    // The update engine and the preparation and start steps plug in here as they are built.
-    // Until then their pointers stay null and every app-URL launch reports failure instead of
-    // pretending that an update or a start took place.
+LaunchParts CreateLaunchParts(int adminInstalled) {
+    // The update engine plugs in here. Until it does, its pointer stays null and every app-URL
+    // launch reports failure instead of pretending that an update or a start took place.
     LaunchParts parts;
     parts.cookies = CreateCookieManager();
+    // The preparation and the start work with the engine's configuration: after the engine.
+    AddAppStages(parts, adminInstalled);
     SetDefaultSystemActions(parts);
     return parts;
 }

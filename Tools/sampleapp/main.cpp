@@ -32,7 +32,7 @@ public:
         report_.arguments = start_.arguments;
         report_.cookieFile = start_.cookieFile;
         if (!start_.cookieFile.empty())
-            NimboSample::TakeCookieFile(start_.cookieFile, report_.cookies, report_.error);
+            NimboSample::TakeCookieFile(start_.cookieFile, folder_, report_.cookies, report_.error);
         WNDCLASSEXW wc{sizeof wc};
         wc.lpfnWndProc = &SampleWindow::Procedure;
         wc.hInstance = instance;
@@ -78,6 +78,8 @@ private:
                 if (wParam == kAutoCloseTimer) PostMessageW(window, WM_CLOSE, 0, 0);
                 return 0;
             case WM_DESTROY:
+                report_.closed = true;
+                NimboSample::WriteReport(folder_, report_);
                 PostQuitMessage(0);
                 return 0;
             default:

@@ -1,6 +1,5 @@
 #include "sample.h"
 
-#include <bcrypt.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -8,6 +7,7 @@
 #include "nimbo/cipher_keys.h"
 #include "nimbo/handle.h"
 #include "nimbo/names.h"
+#include "outside/kxcrypt.h"
 #include "scwconv.h"
 
 namespace NimboSample {
@@ -36,26 +36,45 @@ std::wstring Trim(std::wstring s) {
     return lead == std::wstring::npos ? std::wstring() : s.substr(lead);
 }
 
-bool AesCbcDecrypt(const std::vector<BYTE>& input, std::string& plain) {
+// kxcrypt as an app of the same maker has it: beside the app, on the search path, or beside the
+// launcher that started it ("shellPath" of kxapp.ini).
+HMODULE LoadCrypt(const std::wstring& folder) {
+    if (HMODULE module = LoadLibraryW(NimboNS::names::kCryptDll)) return module;
+    wchar_t shell[MAX_PATH] = {};
+    std::wstring ini = folder + L"\\" + NimboNS::names::kAppSettingsIni;
+    GetPrivateProfileStringW(L"dwcenter", L"shellPath", L"", shell, MAX_PATH, ini.c_str());
+    std::wstring launcher = shell;
+    size_t slash = launcher.rfind(L'\\');
+    if (slash == std::wstring::npos) return nullptr;
+    return LoadLibraryW((launcher.substr(0, slash + 1) + NimboNS::names::kCryptDll).c_str());
+}
+
+bool DecryptCookieFile(const std::wstring& path, const std::wstring& folder, std::string& plain,
+                       std::wstring& error) {
+    // Loaded once and kept: the crypter belongs to the library.
+    static HMODULE library = LoadCrypt(folder);
+    auto create = library ? reinterpret_cast<kxcrypt::CreateCrypterObjectFn>(reinterpret_cast<void*>(
+                                GetProcAddress(library, kxcrypt::kCreateCrypterObject)))
+                          : nullptr;
+    kxcrypt::ICrypter* crypter = create ? create() : nullptr;
+    if (!crypter) {
+        error = L"kxcrypt.dll cannot be loaded";
+        return false;
+    }
     unsigned char key[NimboNS::cipher::kKeySize], iv[NimboNS::cipher::kIvSize];
     NimboNS::cipher::AssembleKeyMaterial(NimboNS::cipher::kCookieConstant, key, iv);
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    BCRYPT_KEY_HANDLE handle = nullptr;
-    bool ok = BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_AES_ALGORITHM, nullptr, 0) >= 0 &&
-              BCryptSetProperty(algorithm, BCRYPT_CHAINING_MODE,
-                                reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_CBC)),
-                                sizeof(BCRYPT_CHAIN_MODE_CBC), 0) >= 0 &&
-              BCryptGenerateSymmetricKey(algorithm, &handle, nullptr, 0, key, sizeof key, 0) >= 0;
-    ULONG size = 0;
-    std::vector<BYTE> out(input.size());
-    ok = ok && !input.empty() &&
-         BCryptDecrypt(handle, const_cast<PUCHAR>(input.data()), static_cast<ULONG>(input.size()), nullptr,
-                       iv, sizeof iv, out.data(), static_cast<ULONG>(out.size()), &size,
-                       BCRYPT_BLOCK_PADDING) >= 0;
-    if (handle) BCryptDestroyKey(handle);
-    if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
-    if (ok) plain.assign(reinterpret_cast<char*>(out.data()), size);
-    return ok;
+    unsigned char* out = nullptr;
+    int size = 0;
+    int result = crypter->DecryptFile(0, &out, &size, path.c_str(), key, sizeof key, iv, sizeof iv,
+                                      kxcrypt::kAlgorithmAes, kxcrypt::kModeCbcPkcs7);
+    if (result != kxcrypt::kOk || !out) {
+        crypter->FreeBuffer(out);
+        error = NimboNS::FormatWide(L"cannot decrypt %s (kxcrypt error %d)", path.c_str(), result);
+        return false;
+    }
+    plain.assign(reinterpret_cast<const char*>(out), static_cast<size_t>(size));
+    crypter->FreeBuffer(out);
+    return true;
 }
 
 }  // namespace
@@ -94,9 +113,10 @@ std::wstring ReadVersion(const std::wstring& folder) {
     return L"unknown";
 }
 
-bool TakeCookieFile(const std::wstring& name, std::string& cookies, std::wstring& error) {
+bool TakeCookieFile(const std::wstring& name, const std::wstring& folder, std::string& cookies,
+                    std::wstring& error) {
     wchar_t appData[MAX_PATH] = {};
-    if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos) {
+    if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos || name == L"." || name == L"..") {
         error = L"no usable cookie file name";
         return false;
     }
@@ -105,30 +125,14 @@ bool TakeCookieFile(const std::wstring& name, std::string& cookies, std::wstring
         return false;
     }
     std::wstring path = std::wstring(appData) + L"\\Temp\\" + name;
-    std::vector<BYTE> bytes;
-    {
-        NimboNS::FileHandle file(
-            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        LARGE_INTEGER size{};
-        if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) {
-            error = L"cannot read " + path;
-            return false;
-        }
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        if (!bytes.empty() &&
-            !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) {
-            error = L"cannot read " + path;
-            return false;
-        }
-        bytes.resize(got);
-    }
-    DeleteFileW(path.c_str());
-    if (!AesCbcDecrypt(bytes, cookies)) {
-        error = L"cannot decrypt " + path;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        error = L"no cookie file " + path;
         return false;
     }
-    return true;
+    bool decrypted = DecryptCookieFile(path, folder, cookies, error);
+    // The file is the app's once handed over, read or not.
+    DeleteFileW(path.c_str());
+    return decrypted;
 }
 
 bool ReadReadyEventName(HANDLE input, std::wstring& name) {
@@ -154,7 +158,7 @@ void WriteReport(const std::wstring& folder, const Report& r) {
                        "\r\ncookieFile=" + WideToUtf8(r.cookieFile) + "\r\ncookies=" + r.cookies +
                        "\r\nreadyEvent=" + WideToUtf8(r.readyEvent) +
                        "\r\nsignalled=" + (r.signalled ? "1" : "0") + "\r\nerror=" + WideToUtf8(r.error) +
-                       "\r\n";
+                       "\r\nclosed=" + (r.closed ? "1" : "0") + "\r\n";
     NimboNS::FileHandle file(CreateFileW((folder + L"\\NimboSample.report.txt").c_str(), GENERIC_WRITE,
                                          FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;

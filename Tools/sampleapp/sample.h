@@ -20,9 +20,11 @@ StartInfo ParseCommandLine(const std::wstring& commandLine);
 // the first line of version.txt in folder, else "unknown".
 std::wstring ReadVersion(const std::wstring& folder);
 
-// Reads and decrypts the cookie hand-over file and deletes it, as the launcher's cookie store
-// does on import. Returns false with a reason when it cannot.
-bool TakeCookieFile(const std::wstring& name, std::string& cookies, std::wstring& error);
+// Reads the cookie hand-over file through kxcrypt and deletes it, as the launcher's cookie store
+// does on import. kxcrypt.dll is loaded by name, else from beside the launcher named in
+// kxapp.ini of `folder`. Returns false with a reason when it cannot.
+bool TakeCookieFile(const std::wstring& name, const std::wstring& folder, std::string& cookies,
+                    std::wstring& error);
 
 // Reads the ready event's name from the launcher's pipe (UTF-16, no terminator). Blocks until the
 // launcher writes; false when standard input is not a pipe or the read fails.
@@ -36,6 +38,7 @@ struct Report {
     std::wstring version, arguments, cookieFile, readyEvent, error;
     std::string cookies;
     bool signalled = false;
+    bool closed = false;  // written last, when the window goes
 };
 void WriteReport(const std::wstring& folder, const Report& report);
 

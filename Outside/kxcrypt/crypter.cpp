@@ -133,40 +133,44 @@ int DecryptBytes(const unsigned char* input, std::size_t size, const unsigned ch
     return kOk;
 }
 
-int Crypter::DecryptBuffer(int reserved, const unsigned char* input, int inputSize, unsigned char** output,
-                           int* outputSize, const unsigned char* key, int keyLength, const unsigned char* iv,
-                           int ivLength, int algorithm, int mode) {
+namespace {
+
+using Transform = int (*)(const unsigned char*, std::size_t, const unsigned char*, const unsigned char*,
+                          std::vector<unsigned char>&);
+
+// The buffer-to-buffer operations differ only in the direction of the transform.
+int TransformBuffer(Transform transform, int reserved, const unsigned char* input, int inputSize,
+                    unsigned char** output, int* outputSize, const unsigned char* key, int keyLength,
+                    const unsigned char* iv, int ivLength, int algorithm, int mode) {
     ClearOutput(output, outputSize);
     if (output == nullptr || outputSize == nullptr || (input == nullptr && inputSize != 0) || inputSize < 0)
         return kBadArgument;
     if (int rc = CheckSelectors(reserved, key, keyLength, iv, ivLength, algorithm, mode); rc != kOk)
         return rc;
     try {
-        std::vector<unsigned char> plain;
-        if (int rc = DecryptBytes(input, static_cast<std::size_t>(inputSize), key, iv, plain); rc != kOk)
+        std::vector<unsigned char> result;
+        if (int rc = transform(input, static_cast<std::size_t>(inputSize), key, iv, result); rc != kOk)
             return rc;
-        return HandOut(plain, output, outputSize);
+        return HandOut(result, output, outputSize);
     } catch (...) {
         return kOutOfMemory;
     }
 }
 
+}  // namespace
+
+int Crypter::DecryptBuffer(int reserved, const unsigned char* input, int inputSize, unsigned char** output,
+                           int* outputSize, const unsigned char* key, int keyLength, const unsigned char* iv,
+                           int ivLength, int algorithm, int mode) {
+    return TransformBuffer(DecryptBytes, reserved, input, inputSize, output, outputSize, key, keyLength, iv,
+                           ivLength, algorithm, mode);
+}
+
 int Crypter::EncryptBuffer(int reserved, const unsigned char* input, int inputSize, unsigned char** output,
                            int* outputSize, const unsigned char* key, int keyLength, const unsigned char* iv,
                            int ivLength, int algorithm, int mode) {
-    ClearOutput(output, outputSize);
-    if (output == nullptr || outputSize == nullptr || (input == nullptr && inputSize != 0) || inputSize < 0)
-        return kBadArgument;
-    if (int rc = CheckSelectors(reserved, key, keyLength, iv, ivLength, algorithm, mode); rc != kOk)
-        return rc;
-    try {
-        std::vector<unsigned char> sealed;
-        if (int rc = EncryptBytes(input, static_cast<std::size_t>(inputSize), key, iv, sealed); rc != kOk)
-            return rc;
-        return HandOut(sealed, output, outputSize);
-    } catch (...) {
-        return kOutOfMemory;
-    }
+    return TransformBuffer(EncryptBytes, reserved, input, inputSize, output, outputSize, key, keyLength, iv,
+                           ivLength, algorithm, mode);
 }
 
 int Crypter::EncryptToFile(int reserved, const unsigned char* input, int inputSize, const wchar_t* path,

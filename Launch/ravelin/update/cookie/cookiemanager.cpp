@@ -84,14 +84,14 @@ const wchar_t* CCookieManager::GetCookieHeader(int includeSecure) {
     try {
         WaitForHandOver();
         std::lock_guard guard(lock_);
-        cookieText_.clear();
+        headerText_.clear();
         RemoveExpired();
         for (const auto& [name, cookie] : cookies_) {
             if (cookie->secure && !includeSecure) continue;
-            cookieText_ += name + L"=" + cookie->value + L"; ";
+            headerText_ += name + L"=" + cookie->value + L"; ";
         }
-        DropLastSeparator(cookieText_);
-        return cookieText_.c_str();
+        DropLastSeparator(headerText_);
+        return headerText_.c_str();
     } catch (...) {
         return L"";
     }
@@ -102,7 +102,7 @@ const wchar_t* CCookieManager::GetSetCookieHeaders() {
     try {
         WaitForHandOver();
         std::lock_guard guard(lock_);
-        cookieText_.clear();
+        headerText_.clear();
         RemoveExpired();
         for (const auto& [name, cookie] : cookies_) {
             std::wstring line = L"Set-Cookie: " + name + L"=" + cookie->value + L"; ";
@@ -113,9 +113,9 @@ const wchar_t* CCookieManager::GetSetCookieHeaders() {
             if (cookie->secure) line += L"secure; ";
             if (cookie->httponly) line += L"httponly; ";
             DropLastSeparator(line);
-            cookieText_ += line + L"\r\n";
+            headerText_ += line + L"\r\n";
         }
-        return cookieText_.c_str();
+        return headerText_.c_str();
     } catch (...) {
         return L"";
     }

@@ -52,7 +52,10 @@ private:
     static std::wstring HandOverFolder();
 
     std::map<std::wstring, std::unique_ptr<CCookie>> cookies_;
+    // The request's cookie text, handed to the app; the header operations answer in a buffer of
+    // their own so that a download never wipes it.
     std::wstring cookieText_;
+    std::wstring headerText_;
     std::wstring exportName_;
     Handle handOver_;
     volatile LONG waitForUpdate_ = 0;

@@ -179,6 +179,17 @@ TEST(CookieStore, CookieTextKeepsTheNewestStamp) {
     }
 }
 
+// The download library asks for headers on every request; the request's own cookie text, which
+// the started app receives, must survive that.
+TEST(CookieStore, HeadersNeverOverwriteTheRequestText) {
+    Store s;
+    s->SetCookieText(L"session=abc; user=me", 10);
+    s->ParseCookies(L"a=1; b=2", 0);
+    EXPECT_STREQ(L"a=1; b=2", s->GetCookieHeader(1));
+    EXPECT_NE(std::wstring(s->GetSetCookieHeaders()).find(L"Set-Cookie: a=1"), std::wstring::npos);
+    EXPECT_STREQ(L"session=abc; user=me", s->GetCookieText());
+}
+
 TEST(CookieStore, ExpiryDatesReadAndWritten) {
     struct Case {
         const wchar_t* text;

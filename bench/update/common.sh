@@ -4,6 +4,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$top/scripts/wine-env"
+# The update's progress window needs a display; the project's test display by default.
+export DISPLAY="${DISPLAY:-:77}"
 bench_exe="$BUILD/tests/update_bench.exe"
 for f in "$bench_exe" "$BUILD/bin/nimbo-publish.exe" "$BUILD/bin/kxhttpclient.dll"; do
   [ -f "$f" ] || { echo "missing $f (build Launch/ravelin/update, the Outside libraries, Tools/publisher and e2e)" >&2; exit 1; }
@@ -90,10 +92,11 @@ log_size() { stat -c %s "$state/access.log" 2>/dev/null || echo 0; }
 # log_since OFFSET: the access log lines written after OFFSET bytes.
 log_since() { tail -c +$(($1 + 1)) "$state/access.log"; }
 
-# run_update: one update run; sets update_result, update_seconds and update_type.
+# run_update: one update run (CUpdate::Update, or without the window when UPDATE_MODE=direct); sets
+# update_result, update_seconds and update_type.
 run_update() {
   local out
-  out=$(WINEPATH="Z:${BUILD//\//\\}\\bin" wine "$bench_exe" "$app_url" "$(win "$home")" | tr -d '\r')
+  out=$(WINEPATH="Z:${BUILD//\//\\}\\bin" wine "$bench_exe" "$app_url" "$(win "$home")" ${UPDATE_MODE:-} | tr -d '\r')
   update_result=$(echo "$out" | awk '/^result/ {print $2}')
   update_seconds=$(echo "$out" | awk '/^seconds/ {print $2}')
   update_type=$(echo "$out" | awk '/^update_type/ {print $2}')

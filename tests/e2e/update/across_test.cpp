@@ -36,7 +36,7 @@ protected:
         ASSERT_TRUE(PublishRuntime());
         ASSERT_TRUE(PublishApp("Sales", "1.0", v1, kExtra));
         Serve();
-        UpdateRun install;
+        EngineRun install;
         ASSERT_EQ(install.Update(AppUrl(L"Sales")), 0) << install.LogText();
         // What the launch and the user added to the installed version.
         ASSERT_TRUE(
@@ -55,9 +55,11 @@ TEST_F(AcrossVersions, OnlyTheChangedFileIsFetchedAndTheUsersFilesStay) {
     ASSERT_TRUE(PublishApp("Sales", "2.0", v2, kExtra));
     const size_t since = nginx->Log().size();
 
-    UpdateRun update;
+    EngineRun update;
     ASSERT_EQ(update.Update(AppUrl(L"Sales")), 0) << update.LogText();
     EXPECT_EQ(update.config.updateType, NimboNS::AcrossVersion);
+    EXPECT_EQ(update.prompts.size(), 1u);  // the newer version was offered and taken
+    EXPECT_FALSE(update.logShown);
     EXPECT_EQ(
         FetchedBelow(*nginx, "/Sales/2.0/", since),
         (std::vector<std::string>{"GET /Sales/2.0/data/f07.txt.zip", "GET /Sales/2.0/settings.ini.zip"}));
@@ -83,8 +85,9 @@ TEST_F(AcrossVersions, ServerDroppingAFileLeavesTheOldVersionByteForByte) {
     ASSERT_TRUE(DeleteFileW((deployment / L"Sales\\2.0\\data\\f05.txt.zip").c_str()));
     const FolderSnapshot before = Snapshot(app);
 
-    UpdateRun update;
+    EngineRun update;
     EXPECT_EQ(update.Update(AppUrl(L"Sales")), -4);
+    EXPECT_TRUE(update.logShown);
     EXPECT_TRUE(
         update.Logged(L"Failed to download the file \"" + AppUrl(L"Sales") + L"/2.0/data/f05.txt.zip\""))
         << update.LogText();
@@ -94,7 +97,7 @@ TEST_F(AcrossVersions, ServerDroppingAFileLeavesTheOldVersionByteForByte) {
 
     // The next run, once the server has the file again, completes the update.
     ASSERT_TRUE(PublishApp("Sales", "2.0", v2, kExtra));
-    UpdateRun retry;
+    EngineRun retry;
     ASSERT_EQ(retry.Update(AppUrl(L"Sales")), 0) << retry.LogText();
     EXPECT_EQ(Read(L"data\\f05.txt"), v2[7].second);
 }

@@ -44,15 +44,16 @@ protected:
 };
 
 TEST_F(Installation, FirstInstallPlacesFilesPackageAndRuntime) {
-    UpdateRun run;
+    EngineRun run;
     ASSERT_EQ(run.Update(AppUrl(L"Sales")), 0) << run.LogText();
     ExpectInstalled();
     EXPECT_FALSE(run.Logged(L"Failed"));
+    EXPECT_FALSE(run.logShown);
 }
 
 TEST_F(Installation, SameVersionRepairFetchesOnlyTheDamagedFiles) {
     {
-        UpdateRun first;
+        EngineRun first;
         ASSERT_EQ(first.Update(AppUrl(L"Sales")), 0) << first.LogText();
     }
     const std::wstring app = AppFolder(L"Sales");
@@ -60,7 +61,7 @@ TEST_F(Installation, SameVersionRepairFetchesOnlyTheDamagedFiles) {
     ASSERT_TRUE(nimbo_test::WriteFileText(app + L"\\data\\f05.txt.cfg", "left by an interrupted transfer"));
     const size_t since = nginx->Log().size();
 
-    UpdateRun repair;
+    EngineRun repair;
     ASSERT_EQ(repair.Update(AppUrl(L"Sales")), 0) << repair.LogText();
     std::vector<std::string> fetched;
     for (const std::string& line : Requests(*nginx, "/Sales/1.0/", since)) {

@@ -36,7 +36,7 @@ TEST_F(ResumeAndRuntime, InterruptedLargeDownloadResumesWithARangeRequest) {
     const std::wstring url = AppUrl(L"Sales", L"/slow");
     const std::wstring partial = AppFolder(L"Sales") + L"\\big.bin.kxdl";
     {
-        UpdateRun first;
+        EngineRun first;
         int result = 0;
         std::thread worker([&] { result = first.Update(url); });
         const DWORD start = GetTickCount();
@@ -50,7 +50,7 @@ TEST_F(ResumeAndRuntime, InterruptedLargeDownloadResumesWithARangeRequest) {
     ASSERT_GE(kept, 1 << 20);
     const size_t since = nginx->Log().size();
 
-    UpdateRun second;
+    EngineRun second;
     ASSERT_EQ(second.Update(url), 0) << second.LogText();
     EXPECT_EQ(second.config.updateType, NimboNS::SameVersion);
     const auto requests = Requests(*nginx, "big.bin.zip", since);
@@ -69,7 +69,7 @@ TEST_F(ResumeAndRuntime, RuntimeSharedByTwoAppsIsDownloadedOnce) {
     ASSERT_TRUE(PublishApp("Stock", "3.0", {{L"app.exe", "stock"}}));
     Serve();
     for (const wchar_t* name : {L"Sales", L"Stock"}) {
-        UpdateRun run;
+        EngineRun run;
         ASSERT_EQ(run.Update(AppUrl(name)), 0) << run.LogText();
         EXPECT_EQ(nimbo_test::ReadFileText(AppFolder(name) + L"\\Ostrander.Tessellate.Db.dll"),
                   "assembly 1.0");
@@ -96,7 +96,7 @@ TEST_F(ResumeAndRuntime, ManifestVersionDifferingInLetterCaseFails) {
     ASSERT_TRUE(config_test::WriteConfigDocument(document, json));
     Serve();
 
-    UpdateRun run;
+    EngineRun run;
     EXPECT_EQ(run.Update(AppUrl(L"Sales")), -3);
     EXPECT_TRUE(run.Logged(NimboNS::GetLocalizedMessage(NimboNS::msg::kRuntimeVersionMismatch)))
         << run.LogText();

@@ -4,12 +4,16 @@
 // end tests and the update benchmarks.
 #include <windows.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../Launch/ravelin/update/tasks/fake_downloader.h"
 #include "app/userappupdater.h"
 #include "config/updateconfig.h"
+#include "engine/update.h"
+#include "engine/updatedialog.h"
 #include "replace/extract.h"
 #include "runtime/runtimeupdater.h"
 #include "scwconv.h"
@@ -135,6 +139,60 @@ public:
 private:
     NimboNS::IAsyncDownload* downloader_ = nullptr;
     LoggingDelegate delegate_{&view};
+};
+
+// One run of the real update engine, CUpdate::Update, with its progress window on the test display.
+// The user's part is played here: every newer version offered is taken, and the window, which stays
+// open with its log after a failure, is closed once the log pane is there.
+class EngineRun {
+public:
+    EngineRun() : update_(new NimboNS::CUpdate), config(*update_->Config()) {
+        config.SetVersionPrompt([this](const wchar_t* text, const wchar_t*, UINT flags) {
+            prompts.push_back(text);
+            return (flags & MB_YESNO) == MB_YESNO ? IDYES : IDOK;
+        });
+        if (config.syncDownloader != nullptr) config.syncDownloader->SetTimeouts(5000, 5000);
+        if (update_->Downloader() != nullptr) update_->Downloader()->SetTimeouts(5000, 5000);
+    }
+    ~EngineRun() { update_->Release(); }
+    EngineRun(const EngineRun&) = delete;
+    EngineRun& operator=(const EngineRun&) = delete;
+
+    bool HasDownloadLibrary() const { return update_->Downloader() != nullptr; }
+
+    int Update(const std::wstring& appUrl, int debug = 0, int adminInstalled = 0) {
+        std::atomic<bool> done{false};
+        std::thread user([&] {
+            while (!done) {
+                HWND window = update_->Dialog()->Window();
+                if (window != nullptr && IsWindow(window) &&
+                    FindWindowExW(window, nullptr, L"RichEdit20W", nullptr)) {
+                    logShown = true;
+                    PostMessageW(window, WM_CLOSE, 0, 0);
+                    break;
+                }
+                Sleep(50);
+            }
+        });
+        const int result = update_->Update(appUrl.c_str(), nullptr, debug, adminInstalled);
+        done = true;
+        user.join();
+        return result;
+    }
+    // Ends the transfers, as closing the progress window does.
+    void Stop() { update_->Stop(); }
+    std::string LogText() const { return nimbo_test::ReadFileText(update_->Dialog()->LogView().FilePath()); }
+    bool Logged(const std::wstring& part) const {
+        return LogText().find(NimboNS::WideToUtf8(part)) != std::string::npos;
+    }
+
+private:
+    NimboNS::CUpdate* update_;
+
+public:
+    NimboNS::CUpdateConfig& config;
+    std::vector<std::wstring> prompts;
+    bool logShown = false;
 };
 
 }  // namespace update_e2e

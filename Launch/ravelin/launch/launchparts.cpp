@@ -2,16 +2,37 @@
 
 #include <shellapi.h>
 
+#include "config/iupdateconfig.h"
 #include "cookie/cookiemanager.h"
+#include "engine/update.h"
 #include "prepare/appstages.h"
 
 namespace NimboNS {
+namespace {
+
+// The update engine, and the launcher installer it downloads when the launch must hand over.
+void AddUpdateEngine(LaunchParts& parts) {
+    IUpdate* update = CreateUpdate();
+    parts.update = update;
+    if (update == nullptr) return;
+    // The engine lives as long as the parts that hold it.
+    parts.launcherInstaller = [update](LauncherInstaller& installer) {
+        IUpdateConfig* config = update->GetConfig();
+        if (config == nullptr) return false;
+        installer.installerPath = config->GetLauncherPackagePath();
+        installer.appUrl = config->GetUrl();
+        return true;
+    };
+}
+
+}  // namespace
 
 LaunchParts CreateLaunchParts(int adminInstalled) {
-    // The update engine plugs in here. Until it does, its pointer stays null and every app-URL
-    // launch reports failure instead of pretending that an update or a start took place.
+    // Without an engine (it could not be made) every app-URL launch reports failure instead of
+    // pretending that an update or a start took place.
     LaunchParts parts;
     parts.cookies = CreateCookieManager();
+    AddUpdateEngine(parts);
     // The preparation and the start work with the engine's configuration: after the engine.
     AddAppStages(parts, adminInstalled);
     SetDefaultSystemActions(parts);

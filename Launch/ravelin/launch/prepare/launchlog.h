@@ -1,12 +1,14 @@
 #pragma once
-// The log of one launch as the preparation and the app start write it: the run's log (the
-// update configuration's) while the launch is going on; afterwards, when the app start outlives
-// the launch, the debugger output.
+// The log of one launch as the preparation and the app start write it: the run's log file (the
+// one the update engine started) for as long as it is known, even when the app start outlives
+// the launch; the update configuration's log where there is no such file; else the debugger
+// output.
 #include <mutex>
 #include <string>
 
 namespace NimboNS {
 
+class CLogView;
 class IUpdateConfig;
 
 class LaunchLog {
@@ -17,13 +19,17 @@ public:
     static constexpr int kInfo = 4;
 
     void Attach(IUpdateConfig* config);
-    // From here on lines go to the debugger output only.
+    // Lets go of the configuration; its log file, once known, is kept.
     void Detach();
     void Write(int severity, const std::wstring& text);
 
 private:
+    bool AppendToFile(const std::wstring& line);
+
     std::mutex lock_;
     IUpdateConfig* config_ = nullptr;
+    CLogView* view_ = nullptr;  // the run's log view while attached
+    std::wstring file_;         // the run's log file
 };
 
 }  // namespace NimboNS

@@ -2,6 +2,8 @@
 // message the installer sends, answered the way a person would.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "panel_player.h"
 #include "scwconv.h"
 
@@ -10,7 +12,6 @@ using namespace installpanel_test;
 namespace {
 
 constexpr int kPercent = 1002;
-constexpr int kProgressBar = 1000;
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -32,13 +33,6 @@ void StartQuietly(PanelPlayer& panel) {
     ASSERT_TRUE(panel.NoBoxFor(1500)) << NimboNS::WideToUtf8(BoxText(panel.WaitBox(0)));
 }
 
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    COLORREF pixel = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return pixel;
-}
-
 TEST(PanelProgress, FileDrivesTheBarToCompletion) {
     PanelPlayer panel;
     StartQuietly(panel);
@@ -49,16 +43,6 @@ TEST(PanelProgress, FileDrivesTheBarToCompletion) {
     panel.WriteProgress("Progress=40\r\nStatus=0\r\n");
     ASSERT_TRUE(WaitFor([&] { return panel.ItemText(kPercent) == L"40%"; }))
         << NimboNS::WideToUtf8(panel.ItemText(kPercent));
-    SetForegroundWindow(panel.window());
-    Sleep(500);
-    nimbo_test::TakeScreenshot(L"installpanel_progress_40");
-    RECT bar{};
-    GetWindowRect(GetDlgItem(panel.window(), kProgressBar), &bar);
-    const int y = (bar.top + bar.bottom) / 2;
-    const int width = bar.right - bar.left;
-    EXPECT_EQ(ScreenPixel(bar.left + width / 10, y), RGB(122, 235, 255));
-    EXPECT_EQ(ScreenPixel(bar.left + width * 7 / 10, y), RGB(255, 255, 255));
-
     panel.WriteProgress("Progress=100\r\nStatus=0\r\n");
     ASSERT_TRUE(panel.WaitExit());
     EXPECT_EQ(panel.Setting(L"SetupStatus"), L"Continue");

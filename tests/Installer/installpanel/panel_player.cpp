@@ -15,11 +15,15 @@ void WriteUtf16Ini(const std::wstring& path, const std::wstring& text) {
         path, std::string(reinterpret_cast<const char*>(content.data()), content.size() * sizeof(wchar_t)));
 }
 
+// The command runner beside the panel: the real elevhost.exe when the build makes it, else a
+// stand-in that answers "-check" the same way.
 bool CopyRunner(const std::wstring& target) {
-    const std::wstring real = nimbo_test::BinFolder() + L"\\elevhost.exe";
-    const std::wstring standIn = nimbo_test::TestsFolder() + L"\\installpanel_elevhost_standin.exe";
-    return CopyFileW(nimbo_test::FileExists(real) ? real.c_str() : standIn.c_str(), target.c_str(), FALSE) !=
-           FALSE;
+#ifdef INSTALLPANEL_REAL_ELEVHOST
+    const std::wstring source = nimbo_test::BinFolder() + L"\\elevhost.exe";
+#else
+    const std::wstring source = nimbo_test::TestsFolder() + L"\\installpanel_elevhost_standin.exe";
+#endif
+    return CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE;
 }
 
 struct BoxSearch {

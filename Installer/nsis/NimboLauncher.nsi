@@ -1,0 +1,313 @@
+; NimboLauncher_Installer.exe: installs the launcher's folder for the current user (default) or
+; for all users (/ALLUSERS), records it in the registry and in an uninstall entry, and, when the
+; launcher handed an app over to it, starts the launcher again with that app.
+;
+; Without /S the installer itself shows no window: installpanel.exe is its face (options,
+; progress, questions), linked through a progress file, a shared memory and LauncherCfg.ini.
+;
+; makensis defines: BIN (the build's bin folder), OUTFILE, VERSION (four numbers), ARCH (i686 or
+; x86_64), SOURCE (this folder).
+;
+; Command line: /S  quiet, no window at all
+;               /ALLUSERS | /CURRENTUSER   machine-wide (needs administrator rights) or per user
+;               /HOME=folder               the apps folder ("NimboHome"), default below
+;               /D=folder                  the launcher folder (last, without quotes)
+; Exit codes: 0 installed, 1 cancelled by the user, 2 failed, 740 administrator rights missing.
+
+Unicode true
+ManifestDPIAware true
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+Name "Nimbo Launcher"
+OutFile "${OUTFILE}"
+Icon "${SOURCE}\..\installpanel\res\installpanel.ico"
+UninstallIcon "${SOURCE}\..\installpanel\res\installpanel.ico"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductName" "Nimbo Launcher"
+VIAddVersionKey /LANG=1033 "CompanyName" "Quillmark"
+VIAddVersionKey /LANG=1033 "FileDescription" "Nimbo Launcher Setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Quillmark"
+
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+!define PRODUCT_KEY "Software\Quillmark\NimboLauncher\22.0"
+!define PRODUCT_PARENT_KEY "Software\Quillmark\NimboLauncher"
+!define COMPANY_KEY "Software\Quillmark"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\NimboLauncher_22.0"
+!define UNINSTALLER "NimboLauncher_Uninstall.exe"
+!define PARAM_FILE "install_quillmark_nimbolauncher_param.ini"
+
+Var Quiet          ; 1: /S, no window at all
+Var AllUsers       ; 1: machine-wide
+Var Home           ; "NimboHome"
+Var Upgrade        ; 1: this scope already has a launcher
+Var OtherFolder    ; the launcher folder of the other scope, if any
+Var Handover       ; the installer's own parameters when the launcher started it
+
+!include "${SOURCE}\panel.nsh"
+!include "${SOURCE}\files.nsh"
+
+Page instfiles
+UninstPage instfiles
+
+Function .onInit
+  Call PanelInit
+  StrCpy $Quiet 0
+  ${If} ${Silent}
+    StrCpy $Quiet 1
+  ${EndIf}
+  Call ReadCommandLine
+  Call ChooseScope
+  Call FindInstallation
+  ${If} $Quiet == 0
+    ; installpanel shows everything; the installer's own pages stay hidden.
+    SetSilent silent
+  ${EndIf}
+FunctionEnd
+
+; Scope, apps folder and the hand-over text from the command line.
+Function ReadCommandLine
+  ${GetParameters} $R0
+  StrCpy $AllUsers 0
+  ClearErrors
+  ${GetOptions} $R0 "/ALLUSERS" $R1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 1
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/CURRENTUSER" $R1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 0
+  ${EndIf}
+  StrCpy $Home ""
+  ClearErrors
+  ${GetOptions} $R0 "/HOME=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $Home $R1
+  ${EndIf}
+  ; The launcher starts its installer with the app URL (and perhaps options) as the only
+  ; parameters; a parameter line that starts with a switch is not a hand-over.
+  Call TrimParameters
+  Pop $Handover
+  StrCpy $R1 $Handover 1
+  ${If} $R1 == "/"
+    StrCpy $Handover ""
+  ${EndIf}
+FunctionEnd
+
+; The parameters without surrounding blanks, pushed.
+Function TrimParameters
+  ${GetParameters} $R0
+  ${Do}
+    StrCpy $R1 $R0 1
+    ${IfThen} $R1 != " " ${|} ${ExitDo} ${|}
+    StrCpy $R0 $R0 "" 1
+  ${Loop}
+  ${Do}
+    StrCpy $R1 $R0 1 -1
+    ${IfThen} $R1 != " " ${|} ${ExitDo} ${|}
+    StrCpy $R0 $R0 -1
+  ${Loop}
+  Push $R0
+FunctionEnd
+
+Function ChooseScope
+  ${If} "${ARCH}" == "x86_64"
+    SetRegView 64
+  ${EndIf}
+  ${If} $AllUsers == 1
+    SetShellVarContext all
+  ${Else}
+    SetShellVarContext current
+  ${EndIf}
+FunctionEnd
+
+; An installation of this scope is upgraded in its own folders; the other scope's folder is
+; kept apart (one folder cannot hold two launchers).
+Function FindInstallation
+  StrCpy $Upgrade 0
+  ${If} $AllUsers == 1
+    ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $R1 HKLM "${PRODUCT_KEY}" "NimboHome"
+    ReadRegStr $OtherFolder HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${Else}
+    ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $R1 HKCU "${PRODUCT_KEY}" "NimboHome"
+    ReadRegStr $OtherFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  ${If} $R0 != ""
+  ${AndIf} ${FileExists} "$R0\launcher.exe"
+    StrCpy $Upgrade 1
+    ${If} $INSTDIR == ""
+      StrCpy $INSTDIR $R0
+    ${EndIf}
+    ${If} $Home == ""
+      StrCpy $Home $R1
+    ${EndIf}
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ${If} $AllUsers == 1
+      ${If} "${ARCH}" == "x86_64"
+        StrCpy $INSTDIR "$PROGRAMFILES64\Quillmark\NimboLauncher"
+      ${Else}
+        StrCpy $INSTDIR "$PROGRAMFILES\Quillmark\NimboLauncher"
+      ${EndIf}
+    ${Else}
+      StrCpy $INSTDIR "$LOCALAPPDATA\Quillmark\NimboLauncher"
+    ${EndIf}
+  ${EndIf}
+  ${If} $Home == ""
+    ${If} $AllUsers == 1
+      ; Expanded by each user's launcher: every user keeps the apps in a folder of their own.
+      StrCpy $Home "%LOCALAPPDATA%\Quillmark\NimboApps"
+    ${Else}
+      StrCpy $Home "$LOCALAPPDATA\Quillmark\NimboApps"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function IsAdmin
+  UserInfo::GetAccountType
+  Pop $R0
+  ${If} $R0 == "Admin"
+    Push 1
+  ${Else}
+    Push 0
+  ${EndIf}
+FunctionEnd
+
+Section "Launcher"
+  ${If} $Quiet == 0
+    Call StartPanel
+    Call WaitForStartInstall
+  ${EndIf}
+
+  ${If} $AllUsers == 1
+    Call IsAdmin
+    Pop $R0
+    ${If} $R0 != 1
+      Call PanelNeedsAdmin
+      SetErrorLevel 740
+      Quit
+    ${EndIf}
+  ${EndIf}
+
+  ${If} $OtherFolder != ""
+  ${AndIf} $OtherFolder == $INSTDIR
+    Call PanelFailed
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+
+  Call WaitUntilFilesAreFree
+  Call InstallFiles
+  Call WriteRegistry
+  Call PanelDone
+  Call HandOverToLauncher
+SectionEnd
+
+Function WriteRegistry
+  ${If} $AllUsers == 1
+    WriteRegStr HKLM "${PRODUCT_KEY}" "version" "${VERSION}"
+    WriteRegStr HKLM "${PRODUCT_KEY}" "NimboHome" $Home
+  ${Else}
+    WriteRegStr HKCU "${PRODUCT_KEY}" "version" "${VERSION}"
+    WriteRegStr HKCU "${PRODUCT_KEY}" "NimboHome" $Home
+  ${EndIf}
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ${If} $AllUsers == 1
+    Call WriteUninstallEntryMachine
+  ${Else}
+    Call WriteUninstallEntryUser
+  ${EndIf}
+FunctionEnd
+
+!macro WRITE_UNINSTALL_ENTRY ROOT
+  ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "DisplayName" "Nimbo Launcher"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "Publisher" "Quillmark"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\launcher.exe"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr ${ROOT} "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD ${ROOT} "${UNINSTALL_KEY}" "EstimatedSize" $R0
+  WriteRegDWORD ${ROOT} "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD ${ROOT} "${UNINSTALL_KEY}" "NoRepair" 1
+!macroend
+
+Function WriteUninstallEntryMachine
+  !insertmacro WRITE_UNINSTALL_ENTRY HKLM
+FunctionEnd
+
+Function WriteUninstallEntryUser
+  !insertmacro WRITE_UNINSTALL_ENTRY HKCU
+FunctionEnd
+
+; The launcher wrote the app URL into the parameter file and started this installer with the
+; same text; only then is the launcher started again with it, and only for an app URL (the
+; launcher would run any other text as a command line).
+Function HandOverToLauncher
+  ${If} $Handover == ""
+    Return
+  ${EndIf}
+  StrCpy $R0 "$TEMP\${PARAM_FILE}"
+  ReadINIStr $R1 $R0 "Install" "Param"
+  Delete $R0
+  ${If} $R1 != $Handover
+    Return
+  ${EndIf}
+  StrCpy $R2 $R1 7
+  StrCpy $R3 $R1 8
+  ${If} $R2 == "http://"
+  ${OrIf} $R3 == "https://"
+    Exec '"$INSTDIR\launcher.exe" -u $R1'
+  ${EndIf}
+FunctionEnd
+
+;--------------------------------------------------------------------------------------------
+; Uninstaller
+
+Var UnAllUsers
+
+Function un.onInit
+  ${If} "${ARCH}" == "x86_64"
+    SetRegView 64
+  ${EndIf}
+  ; The scope is the one whose uninstall entry names this folder.
+  StrCpy $UnAllUsers 0
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R0 == $INSTDIR
+    StrCpy $UnAllUsers 1
+    SetShellVarContext all
+  ${EndIf}
+  ${IfNot} ${Silent}
+    MessageBox MB_YESNO|MB_ICONQUESTION "Remove Nimbo Launcher from this computer?$\r$\n$\r$\nInstalled apps stay in their folders." /SD IDYES IDYES +2
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  !insertmacro REMOVE_FILES
+  Delete "$INSTDIR\${UNINSTALLER}"
+  RMDir /r "$INSTDIR\log"
+  RMDir /r "$INSTDIR\sharedfile"
+  RMDir "$INSTDIR"
+  ${If} $UnAllUsers == 1
+    DeleteRegKey HKLM "${PRODUCT_KEY}"
+    DeleteRegKey /ifempty HKLM "${PRODUCT_PARENT_KEY}"
+    DeleteRegKey /ifempty HKLM "${COMPANY_KEY}"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${Else}
+    DeleteRegKey HKCU "${PRODUCT_KEY}"
+    DeleteRegKey /ifempty HKCU "${PRODUCT_PARENT_KEY}"
+    DeleteRegKey /ifempty HKCU "${COMPANY_KEY}"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${EndIf}
+SectionEnd

@@ -91,7 +91,7 @@ void RunLauncher(const std::vector<std::wstring>& args, IReporter& reporter) {
     NoPlain(a);
     LauncherPublishRequest request;
     request.deployment = a.RequiredPath("deployment");
-    request.version = a.Required("version");
+    request.version = a.Get("version").value_or("");
     request.minimumVersion = a.Get("minimum").value_or("");
     if (auto installer = a.Get("installer")) request.installer = fs::path(Utf8ToWide(*installer));
     request.folder = a.Get("folder").value_or("");

@@ -9,7 +9,7 @@ server can serve (the deployment folder, served at the base URL of the apps' URL
   nimbo-publish app      --description FILE --source FOLDER --deployment FOLDER [--version V] [--check]
   nimbo-publish runtime  --description FILE --source FOLDER --deployment FOLDER [--version V]
                          [--folder RELATIVE] [--check]
-  nimbo-publish launcher --version V [--minimum V] [--installer FILE] --deployment FOLDER
+  nimbo-publish launcher [--version V] [--minimum V] [--installer FILE] --deployment FOLDER
                          [--folder RELATIVE]
   nimbo-publish schedule --deployment FOLDER --app NAME [--version V [--online TIME] [--offline TIME]]
                          [--minimum V]

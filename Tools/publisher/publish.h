@@ -48,7 +48,10 @@ struct LauncherPublishRequest {
     std::string folder;          // below the deployment, instead of NimboPublisher/NimboInstall 22.0
 };
 
-fs::path PublishLauncher(const LauncherPublishRequest& request, IReporter& reporter);
+// version empty: the version the installer carries. Refused: an installer older than the offer.
+fs::path PublishLauncher(LauncherPublishRequest request, IReporter& reporter);
+// The product version in an installer's version resource ("22.0.1.0"), or empty.
+std::string InstallerVersion(const fs::path& installer);
 
 // Changes the deployment list of a published app: times of one version, the minimum version.
 struct ScheduleRequest {

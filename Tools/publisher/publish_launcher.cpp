@@ -2,6 +2,9 @@
 // nimbo-publish schedule / list: the deployment list of a published app.
 #include <windows.h>
 
+#include <cstdio>
+#include <vector>
+
 #include <nlohmann/json.hpp>
 
 #include "deploylist.h"
@@ -34,16 +37,46 @@ void RequireVersion(const std::string& text, const char* what) {
 
 }  // namespace
 
-fs::path PublishLauncher(const LauncherPublishRequest& request, IReporter& reporter) {
+std::string InstallerVersion(const fs::path& installer) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(installer.c_str(), &ignored);
+    if (size == 0) return {};
+    std::vector<BYTE> data(size);
+    if (!GetFileVersionInfoW(installer.c_str(), 0, size, data.data())) return {};
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return {};
+    char text[64] = {};
+    std::snprintf(text, sizeof(text), "%u.%u.%u.%u", HIWORD(fixed->dwProductVersionMS),
+                  LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                  LOWORD(fixed->dwProductVersionLS));
+    return text;
+}
+
+fs::path PublishLauncher(LauncherPublishRequest request, IReporter& reporter) {
+    if (request.installer && !fs::is_regular_file(*request.installer)) {
+        throw PublishError("the installer " + PathText(*request.installer) + " is not a file");
+    }
+    // The launcher compares the offered version with the one its installer recorded: an installer
+    // older than the offer would be fetched and run again at every start.
+    const std::string installed = request.installer ? InstallerVersion(*request.installer) : std::string();
+    if (request.version.empty()) request.version = installed;
+    if (request.version.empty()) {
+        throw PublishError("say which launcher version is offered (--version): the installer carries none");
+    }
     RequireVersion(request.version, "the launcher version");
+    if (!installed.empty() && CompareVersions(installed, request.version) < 0) {
+        throw PublishError("the installer installs launcher " + installed +
+                           ", older than the offered version " + request.version +
+                           ": every launcher would fetch and run it again at each start");
+    }
     std::string minimum = request.minimumVersion.empty() ? request.version : request.minimumVersion;
     RequireVersion(minimum, "the minimum launcher version");
     if (CompareVersions(minimum, request.version) > 0) {
         throw PublishError("the minimum launcher version " + minimum + " is newer than the version " +
                            request.version);
-    }
-    if (request.installer && !fs::is_regular_file(*request.installer)) {
-        throw PublishError("the installer " + PathText(*request.installer) + " is not a file");
     }
     DeploymentLayout layout{request.deployment};
     fs::path target = request.folder.empty() ? layout.LauncherFolder() : layout.Below(request.folder);

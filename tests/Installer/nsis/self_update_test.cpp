@@ -55,6 +55,23 @@ std::wstring TempFile(const wchar_t* name) {
     return std::wstring(folder) + name;
 }
 
+// LauncherSetup.json must not offer more than the installer installs: a launcher would otherwise
+// fetch and run the installer again at every start.
+TEST(InstallerSelfUpdate, ThePublisherOffersTheVersionTheInstallerInstalls) {
+    nimbo_test::TempFolder deployment;
+    const std::wstring setup = deployment / L"NimboPublisher\\NimboInstall 22.0\\LauncherSetup.json";
+    const std::wstring installer = L" --installer " + nimbo_test::Quote(InstallerPath());
+    const std::wstring to = L" --deployment " + nimbo_test::Quote(deployment.path());
+    ASSERT_TRUE(Publish(L"launcher" + installer + to));
+    EXPECT_NE(
+        nimbo_test::ReadFileText(setup).find("\"version\": \"" + NimboNS::WideToUtf8(BuiltVersion()) + "\""),
+        std::string::npos)
+        << nimbo_test::ReadFileText(setup);
+    const std::string published = nimbo_test::ReadFileText(setup);
+    EXPECT_FALSE(Publish(L"launcher --version 99.0" + installer + to));
+    EXPECT_EQ(nimbo_test::ReadFileText(setup), published);
+}
+
 TEST(InstallerSelfUpdate, AnOlderLauncherIsReplacedAndStartsTheAppItWasAskedFor) {
     ForgetInstallations();
     ASSERT_TRUE(nimbo_test::FileExists(InstallerPath())) << "the build made no installer";

@@ -153,6 +153,9 @@ TEST(PublishLauncherTest, SetupDocumentAndInstaller) {
     EXPECT_EQ(nimbo_test::ReadFileText(folder + L"\\NimboLauncher_Installer.exe"), "installer bytes");
     EXPECT_THROW(PublishLauncher({deployment, std::nullopt, "22.0.6", "23.0"}, reporter), PublishError);
     EXPECT_THROW(PublishLauncher({deployment, std::nullopt, "v22"}, reporter), PublishError);
+    // No version given and none in the installer (no version resource).
+    EXPECT_THROW(PublishLauncher({deployment, std::filesystem::path(temp / L"setup.exe"), ""}, reporter),
+                 PublishError);
     EXPECT_THROW(PublishLauncher({deployment, std::nullopt, "22.0", "", "../outside"}, reporter),
                  PublishError);
 }

@@ -294,6 +294,19 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
+  ; A launcher that still runs would keep its files: nothing is removed then, so that the
+  ; uninstall entry still leads to a launcher that can be removed later.
+  ${Do}
+    Call un.FirstBusyFile
+    Pop $R0
+    ${If} $R0 == ""
+      ${ExitDo}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Nimbo Launcher is still running ($R0).$\r$\nClose it and click Retry." /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Abort
+    retry:
+  ${Loop}
   !insertmacro REMOVE_FILES
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir /r "$INSTDIR\log"

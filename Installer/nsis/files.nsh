@@ -47,9 +47,22 @@ FunctionEnd
   Delete "$INSTDIR\LauncherSetup.ini"
 !macroend
 
+!macro CHECK_BUSY UN NAME
+  ${If} $R3 == ""
+    Push "$INSTDIR\${NAME}"
+    Call ${UN}FileInUse
+    Pop $R4
+    ${If} $R4 == 1
+      StrCpy $R3 "${NAME}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; The busy-file checks, for the installer and (with the prefix "un.") the uninstaller.
+!macro BUSY_FILE_FUNCTIONS UN
 ; Pushes 1 when the file exists and another process holds it (a running program or a loaded
 ; library cannot be opened for writing), else 0.
-Function FileInUse
+Function ${UN}FileInUse
   Exch $R0
   Push $R1
   Push $R2
@@ -75,31 +88,25 @@ Function FileInUse
 FunctionEnd
 
 ; Pushes the name of the first program or library of the folder that is in use, or "".
-Function FirstBusyFile
+Function ${UN}FirstBusyFile
   Push $R3
   StrCpy $R3 ""
-  !macro CHECK_BUSY NAME
-    ${If} $R3 == ""
-      Push "$INSTDIR\${NAME}"
-      Call FileInUse
-      Pop $R4
-      ${If} $R4 == 1
-        StrCpy $R3 "${NAME}"
-      ${EndIf}
-    ${EndIf}
-  !macroend
-  !insertmacro CHECK_BUSY "launcher.exe"
-  !insertmacro CHECK_BUSY "ravelin.dll"
-  !insertmacro CHECK_BUSY "elevlink.dll"
-  !insertmacro CHECK_BUSY "elevhost.exe"
-  !insertmacro CHECK_BUSY "sweeper.exe"
-  !insertmacro CHECK_BUSY "installpanel.exe"
-  !insertmacro CHECK_BUSY "kxjson.dll"
-  !insertmacro CHECK_BUSY "kxcrypt.dll"
-  !insertmacro CHECK_BUSY "kxcompression.dll"
-  !insertmacro CHECK_BUSY "kxhttpclient.dll"
+  !insertmacro CHECK_BUSY "${UN}" "launcher.exe"
+  !insertmacro CHECK_BUSY "${UN}" "ravelin.dll"
+  !insertmacro CHECK_BUSY "${UN}" "elevlink.dll"
+  !insertmacro CHECK_BUSY "${UN}" "elevhost.exe"
+  !insertmacro CHECK_BUSY "${UN}" "sweeper.exe"
+  !insertmacro CHECK_BUSY "${UN}" "installpanel.exe"
+  !insertmacro CHECK_BUSY "${UN}" "kxjson.dll"
+  !insertmacro CHECK_BUSY "${UN}" "kxcrypt.dll"
+  !insertmacro CHECK_BUSY "${UN}" "kxcompression.dll"
+  !insertmacro CHECK_BUSY "${UN}" "kxhttpclient.dll"
   Exch $R3
 FunctionEnd
+
+!macroend
+!insertmacro BUSY_FILE_FUNCTIONS ""
+!insertmacro BUSY_FILE_FUNCTIONS "un."
 
 ; A launcher that handed over to this installer is still ending: give it time. When a program
 ; stays busy, the user is asked to end it (panel) or the installation fails (quiet).

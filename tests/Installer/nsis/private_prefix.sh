@@ -12,6 +12,11 @@ for argument in "$@"; do
   [ "$argument" = --gtest_list_tests ] && exec "$top/scripts/winerun" "$@"
 done
 base=$WINEPREFIX
+# Prefixes of runs that were killed before they could clean up.
+for stale in $(find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'nimbo-prefix.*' -mmin +180 2>/dev/null); do
+  WINEPREFIX="$stale/prefix" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$stale"
+done
 work=$(mktemp -d "${TMPDIR:-/tmp}/nimbo-prefix.XXXXXX")
 prefix="$work/prefix"
 cleanup() {

@@ -118,7 +118,7 @@ TEST_F(QuietInstall, TheFolderOfTheOtherScopesLauncherIsRefused) {
     EXPECT_TRUE(UninstallQuietly(HKEY_CURRENT_USER));
 }
 
-TEST_F(QuietInstall, ABusyLauncherFailsAQuietUpdateAndLeavesItInPlace) {
+TEST_F(QuietInstall, ARunningLauncherIsNeitherUpdatedNorHalfRemoved) {
     nimbo_test::TempFolder place;
     const std::wstring folder = place / L"Launcher";
     ASSERT_EQ(InstallQuietly(L"/D=" + folder), 0u);
@@ -129,8 +129,15 @@ TEST_F(QuietInstall, ABusyLauncherFailsAQuietUpdateAndLeavesItInPlace) {
                                              OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
         EXPECT_EQ(InstallQuietly(L""), 2u);
+        EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue), L"22.0.0.1");
+        // "_?=" keeps the uninstaller in its folder, so that its exit code can be seen.
+        const std::wstring uninstaller = nimbo_test::Quote(folder + L"\\NimboLauncher_Uninstall.exe");
+        EXPECT_EQ(RunWithoutBuildPath(uninstaller + L" /S _?=" + folder), 2u);
+        EXPECT_TRUE(LauncherKeyExists(HKEY_CURRENT_USER));
+        EXPECT_TRUE(UninstallEntryExists(HKEY_CURRENT_USER));
+        for (const std::wstring& file : InstalledFiles())
+            EXPECT_TRUE(nimbo_test::FileExists(folder + L"\\" + file)) << NimboNS::WideToUtf8(file);
     }
-    EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue), L"22.0.0.1");
     EXPECT_TRUE(UninstallQuietly(HKEY_CURRENT_USER));
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "harness.h"
@@ -17,21 +18,43 @@ void PrintTo(const BoxCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// A message box shown by a thread of its own, as a program under test would show it.
+class BoxOnAnotherThread {
+public:
+    BoxOnAnotherThread(const std::wstring& text, const std::wstring& caption, UINT flags)
+        : shower_([this, text, caption, flags] {
+              answer_ = MessageBoxW(nullptr, text.c_str(), caption.c_str(), flags);
+          }) {}
+    ~BoxOnAnotherThread() {
+        // A box that never came cannot be answered: its thread is left behind rather than
+        // ending the whole run.
+        if (shower_.joinable()) shower_.detach();
+    }
+    int Answer() {
+        shower_.join();
+        return answer_;
+    }
+
+private:
+    std::atomic<int> answer_{0};
+    std::thread shower_;
+};
+
+// The first window of a run can take long while Wine sets up the desktop.
+constexpr DWORD kFirstWindowWait = 60000;
+
 class MessageBoxAnswer : public testing::TestWithParam<BoxCase> {};
 
 // A box shown by another thread is found by its caption and answered like a person would.
 TEST_P(MessageBoxAnswer, PressesTheNamedButton) {
     const BoxCase& c = GetParam();
     const std::wstring caption = L"Harness box " + std::to_wstring(GetCurrentProcessId());
-    int answer = 0;
-    std::thread shower(
-        [&] { answer = MessageBoxW(nullptr, L"Proceed with the test?", caption.c_str(), c.flags); });
-    HWND box = nimbo_test::WaitForWindow(L"#32770", caption);
+    BoxOnAnotherThread shown(L"Proceed with the test?", caption, c.flags);
+    HWND box = nimbo_test::WaitForWindow(L"#32770", caption, kFirstWindowWait);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(nimbo_test::DialogText(box).find(L"Proceed with the test?"), std::wstring::npos);
     EXPECT_TRUE(nimbo_test::PressButton(box, c.press));
-    shower.join();
-    EXPECT_EQ(answer, c.expected);
+    EXPECT_EQ(shown.Answer(), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, MessageBoxAnswer,
@@ -43,13 +66,11 @@ INSTANTIATE_TEST_SUITE_P(Buttons, MessageBoxAnswer,
 
 TEST(Harness, PressesAButtonFoundByItsCaption) {
     const std::wstring caption = L"Harness caption box";
-    int answer = 0;
-    std::thread shower([&] { answer = MessageBoxW(nullptr, L"Text", caption.c_str(), MB_YESNOCANCEL); });
-    HWND box = nimbo_test::WaitForWindow(L"", caption);
+    BoxOnAnotherThread shown(L"Text", caption, MB_YESNOCANCEL);
+    HWND box = nimbo_test::WaitForWindow(L"", caption, kFirstWindowWait);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(nimbo_test::PressButtonByText(box, L"No"));
-    shower.join();
-    EXPECT_EQ(answer, IDNO);
+    EXPECT_EQ(shown.Answer(), IDNO);
 }
 
 TEST(Harness, RunProgramReportsExitCodeAndOutput) {

@@ -5,7 +5,7 @@
 ; Without /S the installer itself shows no window: installpanel.exe is its face (options,
 ; progress, questions), linked through a progress file, a shared memory and LauncherCfg.ini.
 ;
-; makensis defines: BIN (the build's bin folder), OUTFILE, VERSION (four numbers), ARCH (i686 or
+; makensis defines: BIN (the programs to pack), OUTFILE, VERSION (four numbers), ARCH (i686 or
 ; x86_64), SOURCE (this folder).
 ;
 ; Command line: /S  quiet, no window at all

@@ -1,5 +1,6 @@
 #include "installer_run.h"
 
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include "nimbo/handle.h"
@@ -35,7 +36,27 @@ DWORD WaitAndClose(HANDLE process, DWORD timeoutMs) {
     return code;
 }
 
+std::wstring PanelLogPath() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return {};
+    return std::wstring(folder) + L"\\Quillmark\\quillmarkinstalllog_V2\\installpanel.log";
+}
+
 }  // namespace
+
+std::wstring PanelLog() {
+    const std::string bytes = nimbo_test::ReadFileText(PanelLogPath());
+    std::wstring text(bytes.size() / 2, L'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return text;
+}
+
+void ForgetPanelLog() {
+    DeleteFileW(PanelLogPath().c_str());
+}
 
 std::wstring BuiltVersion() {
     return NIMBO_TEST_LAUNCHER_VERSION;

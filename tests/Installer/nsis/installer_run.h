@@ -40,6 +40,10 @@ DWORD InstallQuietly(const std::wstring& arguments, DWORD timeoutMs = 120000);
 // Runs the uninstall entry's quiet command and waits until the entry and the folder are gone.
 bool UninstallQuietly(HKEY root, DWORD timeoutMs = 120000);
 
+// installpanel's set-up log of this user (UTF-16 in the file), and removing it.
+std::wstring PanelLog();
+void ForgetPanelLog();
+
 // Polls `condition` every 100 ms until it holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 

@@ -17,6 +17,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(nimbo_test::FileExists(InstallerPath())) << "the build made no installer";
         ForgetInstallations();
+        ForgetPanelLog();
     }
     void TearDown() override { ForgetInstallations(); }
 
@@ -51,6 +52,9 @@ TEST_F(QuietInstall, InstallsTheFolderAndRegistryOfItsScopeAndRemovesThemAgain) 
 
         nimbo_test::TempFolder scratch;
         EXPECT_TRUE(InstalledLauncherRuns(folder, scratch));
+
+        // Quiet means no window: installpanel never ran.
+        EXPECT_EQ(PanelLog(), L"");
 
         nimbo_test::WriteFileText(home / L"kept.txt", "the user's apps");
         ASSERT_TRUE(UninstallQuietly(scope->root));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ ProgramResult RunProgram(const std::wstring& commandLine, DWORD timeoutMs = 3000
 
 // Starts a program without waiting; the caller owns the returned process handle.
 HANDLE StartProgram(const std::wstring& commandLine, const std::wstring& workingFolder = L"");
+
+// Asks `condition` again and again until it holds (true) or the time is up (false).
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 // Waits for a visible top-level window by class and/or title (either may be empty).
 HWND WaitForWindow(const std::wstring& className, const std::wstring& title, DWORD timeoutMs = 15000);

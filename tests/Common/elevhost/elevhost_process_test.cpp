@@ -15,15 +15,6 @@ namespace {
 
 using SharedMemory::CSharedMemory;
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (GetTickCount64() > deadline) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
 std::wstring Read(CSharedMemory& channel) {
     const wchar_t* text = nullptr;
     int length = 0;
@@ -101,7 +92,7 @@ TEST_F(ElevhostProcessTest, ServesItsClientUntilTheClientGoes) {
     ASSERT_TRUE(process);
     const DWORD processId = GetProcessId(process.get());
 
-    ASSERT_TRUE(WaitUntil([&] { return Read(status) == L"2"; }, 20000));
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return Read(status) == L"2"; }, 20000));
     // The data channel's file carries the lower-case name, beside elevhost.
     WIN32_FIND_DATAW found{};
     NimboNS::FindHandle search(
@@ -121,7 +112,7 @@ TEST_F(ElevhostProcessTest, ServesItsClientUntilTheClientGoes) {
         data.Open(name);
         EXPECT_TRUE(data.Write(command.c_str(), static_cast<int>(command.size())));
         EXPECT_TRUE(status.WriteNumber(3));
-        EXPECT_TRUE(WaitUntil([&] { return Read(status) == L"1"; }, 60000))
+        EXPECT_TRUE(nimbo_test::WaitUntil([&] { return Read(status) == L"1"; }, 60000))
             << "no result for " << command.size();
         return Read(data);
     };

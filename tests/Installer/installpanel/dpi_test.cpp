@@ -13,15 +13,6 @@ using namespace installpanel_test;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if (condition()) return true;
-        Sleep(50);
-    } while (GetTickCount64() < deadline);
-    return false;
-}
-
 RECT ItemRect(HWND window, int id) {
     RECT rect{};
     GetWindowRect(GetDlgItem(window, id), &rect);
@@ -44,7 +35,7 @@ TEST(PanelDpi, BarAndWindowFollowTheScreen) {
     ASSERT_TRUE(panel.Start());
     ASSERT_TRUE(panel.NoBoxFor(2000));
     panel.WriteProgress("Progress=60\r\nStatus=0\r\n");
-    ASSERT_TRUE(WaitFor([&] { return panel.ItemText(1002) == L"60%"; }));
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return panel.ItemText(1002) == L"60%"; }));
 
     const RECT bar = ItemRect(panel.window(), 1000);
     EXPECT_EQ(bar.bottom - bar.top, static_cast<int>(10 * scale + 0.5)) << "dpi " << dpi;
@@ -60,7 +51,7 @@ TEST(PanelDpi, BarAndWindowFollowTheScreen) {
     Sleep(1000);
     nimbo_test::TakeScreenshot(NimboNS::FormatWide(L"installpanel_collapsed_%d", dpi));
     ASSERT_TRUE(nimbo_test::PressButton(panel.window(), 1010));
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] {
         return panel.ItemVisible(2016) && panel.ClientHeight() > ItemRect(panel.window(), 2019).bottom;
     }));
     Sleep(1000);

@@ -13,15 +13,6 @@ namespace {
 
 constexpr int kPercent = 1002;
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if (condition()) return true;
-        Sleep(50);
-    } while (GetTickCount64() < deadline);
-    return false;
-}
-
 bool Contains(const std::wstring& text, const std::wstring& part) {
     return text.find(part) != std::wstring::npos;
 }
@@ -41,7 +32,7 @@ TEST(PanelProgress, FileDrivesTheBarToCompletion) {
     EXPECT_EQ(panel.Setting(L"SetupStatus"), L"");
 
     panel.WriteProgress("Progress=40\r\nStatus=0\r\n");
-    ASSERT_TRUE(WaitFor([&] { return panel.ItemText(kPercent) == L"40%"; }))
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return panel.ItemText(kPercent) == L"40%"; }))
         << NimboNS::WideToUtf8(panel.ItemText(kPercent));
     panel.WriteProgress("Progress=100\r\nStatus=0\r\n");
     ASSERT_TRUE(panel.WaitExit());

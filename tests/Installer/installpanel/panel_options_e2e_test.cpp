@@ -13,15 +13,6 @@ namespace {
 
 constexpr int kAdvanced = 1010, kStart = 1011, kLauncherEdit = 2016, kAppsEdit = 2019, kLauncherBrowse = 2017;
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if (condition()) return true;
-        Sleep(50);
-    } while (GetTickCount64() < deadline);
-    return false;
-}
-
 bool Contains(const std::wstring& text, const std::wstring& part) {
     return text.find(part) != std::wstring::npos;
 }
@@ -56,7 +47,7 @@ TEST(PanelOptions, CollapsedAndExpandedWindow) {
     nimbo_test::TakeScreenshot(L"installpanel_collapsed");
 
     ASSERT_TRUE(nimbo_test::PressButton(panel.window(), kAdvanced));
-    ASSERT_TRUE(WaitFor([&] { return panel.ClientHeight() > collapsed; }));
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return panel.ClientHeight() > collapsed; }));
     const RECT appsEdit = ItemRect(panel.window(), kAppsEdit);
     EXPECT_GT(panel.ClientHeight(), appsEdit.bottom);
     EXPECT_EQ(panel.ClientHeight(), ItemRect(panel.window(), 2021).top);  // where the next row begins
@@ -72,7 +63,7 @@ TEST(PanelOptions, CollapsedAndExpandedWindow) {
     for (int attempt = 0; attempt < 3 && !collapsedAgain; ++attempt) {
         SetForegroundWindow(panel.window());
         PostMessageW(GetDlgItem(panel.window(), kAdvanced), WM_KEYDOWN, VK_RETURN, 0);
-        collapsedAgain = WaitFor([&] { return panel.ClientHeight() == collapsed; }, 3000);
+        collapsedAgain = nimbo_test::WaitUntil([&] { return panel.ClientHeight() == collapsed; }, 3000);
     }
     ASSERT_TRUE(collapsedAgain);
     SetForegroundWindow(panel.window());
@@ -89,7 +80,7 @@ TEST(PanelOptions, StartInstallWritesTheTrimmedFoldersAndContinues) {
     panel.SetItemText(kLauncherEdit, (L"  " + launcher + L" "));
     panel.SetItemText(kAppsEdit, (apps + L"\t"));
     ASSERT_TRUE(nimbo_test::PressButton(panel.window(), kStart));
-    ASSERT_TRUE(WaitFor([&] { return panel.Setting(L"SetupStatus") == L"Continue"; }));
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return panel.Setting(L"SetupStatus") == L"Continue"; }));
     EXPECT_EQ(panel.Setting(L"InstallPath"), launcher);
     EXPECT_EQ(panel.Setting(L"KXAppHome"), apps);
     EXPECT_TRUE(nimbo_test::FolderExists(launcher));
@@ -156,7 +147,7 @@ TEST_P(StartCheck, ReportsTheFolderAtOnce) {
             << NimboNS::WideToUtf8(text) << "\nwanted: " << NimboNS::WideToUtf8(part);
     }
     if (c.expands) {
-        EXPECT_TRUE(WaitFor([&] { return panel.ClientHeight() > BaseTop(panel.window()); }));
+        EXPECT_TRUE(nimbo_test::WaitUntil([&] { return panel.ClientHeight() > BaseTop(panel.window()); }));
     } else {
         EXPECT_EQ(panel.ClientHeight(), BaseTop(panel.window()));
     }
@@ -209,12 +200,12 @@ TEST(PanelOptions, OnlyTheAppsRowMovesUpInPlaceOfTheLauncherRow) {
     EXPECT_FALSE(panel.ItemEnabled(kLauncherEdit));
     EXPECT_EQ(ItemRect(panel.window(), kAppsEdit).top, ItemRect(panel.window(), kLauncherEdit).top);
     ASSERT_TRUE(nimbo_test::PressButton(panel.window(), kAdvanced));
-    ASSERT_TRUE(WaitFor([&] { return panel.ClientHeight() > BaseTop(panel.window()); }));
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return panel.ClientHeight() > BaseTop(panel.window()); }));
     // The window ends where a row after the apps row would begin.
     EXPECT_GT(panel.ClientHeight(), ItemRect(panel.window(), 2020).bottom);
     EXPECT_LT(panel.ClientHeight(), ItemRect(panel.window(), 2021).top);
     ASSERT_TRUE(nimbo_test::PressButton(panel.window(), kStart));
-    ASSERT_TRUE(WaitFor([&] { return panel.Setting(L"SetupStatus") == L"Continue"; }));
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return panel.Setting(L"SetupStatus") == L"Continue"; }));
 }
 
 TEST(PanelOptions, WithNoFolderRowThereIsNothingToStart) {
@@ -252,8 +243,9 @@ TEST(PanelOptions, BrowseTakesTheChosenFolderAfterCheckingIt) {
     nimbo_test::TakeScreenshot(L"installpanel_browse");
     panel.SetItemText(kLauncherEdit, L"changed meanwhile");
     ASSERT_TRUE(panel.Answer(picker, IDOK));
-    EXPECT_TRUE(WaitFor([&] { return _wcsicmp(panel.ItemText(kLauncherEdit).c_str(), chosen.c_str()) == 0; }))
-        << NimboNS::WideToUtf8(panel.ItemText(kLauncherEdit));
+    EXPECT_TRUE(nimbo_test::WaitUntil([&] {
+        return _wcsicmp(panel.ItemText(kLauncherEdit).c_str(), chosen.c_str()) == 0;
+    })) << NimboNS::WideToUtf8(panel.ItemText(kLauncherEdit));
 }
 
 struct LanguageCase {

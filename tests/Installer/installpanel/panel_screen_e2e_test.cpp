@@ -46,19 +46,10 @@ bool Near(COLORREF a, COLORREF b) {
            abs(GetBValue(a) - GetBValue(b)) < 24;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        if (condition()) return true;
-        Sleep(50);
-    } while (GetTickCount64() < deadline);
-    return false;
-}
-
 // The colour at a point of the screen once `owner` is the window seen there. Other programs'
 // windows on the shared display may cover it for a while; false when one still does.
 bool OwnPixel(HWND owner, POINT point, COLORREF& colour) {
-    if (!WaitFor([&] { return WindowFromPoint(point) == owner; }, 20000)) return false;
+    if (!nimbo_test::WaitUntil([&] { return WindowFromPoint(point) == owner; }, 20000)) return false;
     // Copied out as a screenshot copies it (GetPixel on the screen may see only the desktop).
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -94,7 +85,7 @@ TEST(PanelScreen, BarIsFilledToThePercentage) {
     ASSERT_TRUE(panel.Start());
     ASSERT_TRUE(panel.NoBoxFor(1500));
     panel.WriteProgress("Progress=40\r\nStatus=0\r\n");
-    ASSERT_TRUE(WaitFor([&] { return panel.ItemText(1002) == L"40%"; }));
+    ASSERT_TRUE(nimbo_test::WaitUntil([&] { return panel.ItemText(1002) == L"40%"; }));
     PutOnTop(panel.window());
     nimbo_test::TakeScreenshot(L"installpanel_progress_40");
     HWND barWindow = GetDlgItem(panel.window(), 1000);

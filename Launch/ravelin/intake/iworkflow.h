@@ -1,6 +1,7 @@
 #pragma once
 // The browser request workflow behind the local WebSocket server, and the daemon that ties the
 // launchers of several Windows sessions together. Both are owned by the run object.
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
 
 #include "irun.h"

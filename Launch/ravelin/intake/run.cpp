@@ -1,5 +1,6 @@
 #include "run.h"
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <new>

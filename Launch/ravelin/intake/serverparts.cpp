@@ -1,14 +1,14 @@
+#include "daemon.h"
 #include "iworkflow.h"
+#include "workflow.h"
 
 namespace NimboNS {
 
-// The local WebSocket server and the session daemon plug in here. Until they exist, a run
-// object cannot start a server and says so (StartServer returns -1).
 IWorkflow* CreateLauncherWorkflow() {
-    return nullptr;
+    return new CLauncherWorkflow();
 }
 IDaemon* CreateSessionDaemon() {
-    return nullptr;
+    return new CDaemon();
 }
 
 }  // namespace NimboNS

@@ -73,8 +73,22 @@ FunctionEnd
 
 ; Scope, apps folder and the hand-over text from the command line.
 Function ReadCommandLine
-  ${GetParameters} $R0
   StrCpy $AllUsers 0
+  StrCpy $Home ""
+  ; The launcher starts its installer with the app URL (and perhaps options) as the only
+  ; parameters; a parameter line that starts with a switch is not a hand-over. The text of a
+  ; hand-over comes from a server's address and is never read for switches ("/ALLUSERS" or
+  ; "/HOME=" may well be part of an app's path).
+  Call TrimParameters
+  Pop $Handover
+  StrCpy $R1 $Handover 1
+  ${If} $R1 == "/"
+    StrCpy $Handover ""
+  ${EndIf}
+  ${If} $Handover != ""
+    Return
+  ${EndIf}
+  ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/ALLUSERS" $R1
   ${IfNot} ${Errors}
@@ -85,19 +99,10 @@ Function ReadCommandLine
   ${IfNot} ${Errors}
     StrCpy $AllUsers 0
   ${EndIf}
-  StrCpy $Home ""
   ClearErrors
   ${GetOptions} $R0 "/HOME=" $R1
   ${IfNot} ${Errors}
     StrCpy $Home $R1
-  ${EndIf}
-  ; The launcher starts its installer with the app URL (and perhaps options) as the only
-  ; parameters; a parameter line that starts with a switch is not a hand-over.
-  Call TrimParameters
-  Pop $Handover
-  StrCpy $R1 $Handover 1
-  ${If} $R1 == "/"
-    StrCpy $Handover ""
   ${EndIf}
 FunctionEnd
 

@@ -72,6 +72,31 @@ TEST(InstallerSelfUpdate, ThePublisherOffersTheVersionTheInstallerInstalls) {
     EXPECT_EQ(nimbo_test::ReadFileText(setup), published);
 }
 
+// The text the launcher hands over comes from a server's address: an app whose path looks like
+// the installer's switches changes nothing, and without the parameter file no launcher starts.
+TEST(InstallerSelfUpdate, AHandOverTextIsNeverTakenForSwitches) {
+    ForgetInstallations();
+    nimbo_test::TempFolder home, place, other;
+    const std::wstring folder = place / L"Launcher";
+    ASSERT_EQ(InstallQuietly(L"/HOME=" + nimbo_test::Quote(home.path()) + L" /D=" + folder), 0u);
+    ASSERT_TRUE(WriteLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue, kOlderVersion));
+    DeleteFileW(TempFile(names::kInstallerParamFile).c_str());
+
+    HANDLE installer = nimbo_test::StartProgram(nimbo_test::Quote(InstallerPath()) +
+                                                L" http://127.0.0.1:9/apps/ALLUSERS/HOME=" + other.path());
+    ASSERT_NE(installer, nullptr);
+    DWORD code = static_cast<DWORD>(-2);
+    if (WaitForSingleObject(installer, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(installer, &code);
+    CloseHandle(installer);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue), BuiltVersion());
+    EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryHomeValue), home.path());
+    EXPECT_FALSE(LauncherKeyExists(HKEY_LOCAL_MACHINE));
+    EXPECT_FALSE(UninstallEntryExists(HKEY_LOCAL_MACHINE));
+    EXPECT_TRUE(UninstallQuietly(HKEY_CURRENT_USER));
+    ForgetInstallations();
+}
+
 TEST(InstallerSelfUpdate, AnOlderLauncherIsReplacedAndStartsTheAppItWasAskedFor) {
     ForgetInstallations();
     ForgetPanelLog();

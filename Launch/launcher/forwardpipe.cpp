@@ -15,14 +15,14 @@ wchar_t g_pipeName[MAX_PATH] = {};
 constexpr wchar_t kMarker[] = L"<@>";
 constexpr size_t kMarkerChars = 3;
 
+}  // namespace
+
 void RunForwardedRequest(const wchar_t* text, IRun* run, const std::wstring& configPath) {
     auto* runWith = new CRunWithWebBrowser();
     runWith->Initialize(text, ReadLauncherPort(configPath), run, ReadNoSocket(configPath) ? 1 : 0);
     if (runWith->Run() == -1) PrintDiagnostic("Run error.\n");
     runWith->Release();
 }
-
-}  // namespace
 
 const wchar_t* ForwardPipeName() {
     return g_pipeName;

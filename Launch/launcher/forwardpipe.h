@@ -28,6 +28,10 @@ bool BuildPipeMessage(int argc, wchar_t** argv, std::wstring& message);
 // is no forwarded request: it must start with "-l" (any case) and hold text after the marker.
 const wchar_t* ForwardedRequestText(const wchar_t* message);
 
+// Runs a request the way a forwarded one runs (CRunWithWebBrowser with the settings of
+// `configPath`): the text when there is one, then the local server; "Run error.\n" on failure.
+void RunForwardedRequest(const wchar_t* text, IRun* run, const std::wstring& configPath);
+
 // Forwarding client. Always sets this session's pipe name; forwards only when the user-name
 // mutex existed already. 1 when it tried to forward, 0 otherwise.
 int ForwardRequest(HANDLE userMutex, bool mutexExisted, int argc, wchar_t** argv);

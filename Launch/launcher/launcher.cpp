@@ -106,11 +106,16 @@ int ServiceDispatch(int argc, wchar_t** argv, CWinService* service) {
     return static_cast<int>(error);
 }
 
-// The session's serving launcher: holds the user-name mutex and answers forwarded requests
-// until its thread is told to quit. The run object is not released afterwards: the pipe thread
-// may be in the middle of a request with it when the process ends.
-int Serve(IRun* run, Handle& userMutex) {
+// The session's serving launcher: holds the user-name mutex, answers forwarded requests on its
+// pipe thread, runs its own request as a forwarded one (the text, then the local server) and
+// pumps messages (the local server's timer runs on this thread) until it is told to quit. The
+// run object is not released afterwards: the pipe thread may be in the middle of a request with
+// it when the process ends.
+int Serve(IRun* run, Handle& userMutex, int argc, wchar_t** argv) {
     Handle(CreateThread(nullptr, 0, PipeServerThread, run, 0, nullptr));
+    std::wstring text;
+    const bool hasText = JoinRequest(argc, argv, text);
+    RunForwardedRequest(hasText ? text.c_str() : nullptr, run, LauncherConfigPath());
     PumpMessages();
     ReleaseMutex(userMutex.get());
     userMutex.reset();
@@ -146,8 +151,9 @@ int UserPath(const std::wstring& userName, int argc, wchar_t** argv) {
     }
 
     if (!firstIsRun) {
-        // "-launcher" makes this process the session's serving launcher when no other serves it.
-        if (userMutex && _wcsicmp(argv[1], L"-launcher") == 0) return Serve(run, userMutex);
+        // "-l" ("-launcher" at logon) makes this process the session's serving launcher when no
+        // other serves it.
+        if (userMutex && StartsWithNoCase(argv[1], L"-l")) return Serve(run, userMutex, argc, argv);
         // Not forwarded and not ours to run. No pipe thread is started: the run object goes now.
         PrintDiagnostic("parameter error.");
         userMutex.reset();

@@ -3,7 +3,8 @@
 #include "launcher_process.h"
 
 // Two launchers of one user: the second hands its command line to the first over the session's
-// pipe and ends with 0; the first runs the text and then starts the local server.
+// pipe and ends with 0; the first runs the text and then starts the local server (which the
+// serving launcher started already for itself, so a forwarded request reports the server error).
 namespace {
 
 using namespace launcher_e2e;
@@ -36,20 +37,19 @@ TEST_F(Forwarding, TheSecondLauncherForwardsAndTheFirstRunsTheText) {
     EXPECT_TRUE(forward.finished);
     EXPECT_EQ(forward.exitCode, 0u);
     EXPECT_EQ(forward.output, "");
-    ASSERT_TRUE(folder.WaitForCalls(3));
-    EXPECT_EQ(folder.Calls(),
-              (Lines{"Create", "RunApp|http://h/apps/x -cookie c=1 |0", "StartServer|26571|0"}));
+    ASSERT_TRUE(folder.WaitForCalls(4));
+    EXPECT_EQ(folder.Calls(), (Lines{"Create", "StartServer|26571|0", "RunApp|http://h/apps/x -cookie c=1 |0",
+                                     "StartServer|26571|0"}));
 
-    // The run object starts its server once: the next forward runs, then reports the server error.
     Result again = RunLauncher(folder, L"-L second");
     EXPECT_EQ(again.exitCode, 0u);
-    ASSERT_TRUE(folder.WaitForCalls(5));
-    EXPECT_EQ(folder.Calls()[3], "RunApp|second |0");
+    ASSERT_TRUE(folder.WaitForCalls(6));
+    EXPECT_EQ(folder.Calls()[4], "RunApp|second |0");
 
     Result end = Stop(*server);
     EXPECT_TRUE(end.finished);
     EXPECT_EQ(end.exitCode, 0u);
-    EXPECT_EQ(end.output, "connect sucess.\nconnect sucess.\nRun error.\n");
+    EXPECT_EQ(end.output, "connect sucess.\nRun error.\nconnect sucess.\nRun error.\n");
     EXPECT_FALSE(MutexExists(folder.userName()));
 }
 
@@ -57,9 +57,12 @@ TEST_F(Forwarding, ConfigSettingsApplyToEachForwardedRequest) {
     struct Case {
         const char* config;
         Lines calls;
+        const char* output;
     } cases[] = {
-        {"[Server]\r\nNimboLauncher_Port=31999\r\n", {"RunApp|t |0", "StartServer|31999|0"}},
-        {"[Server]\r\nNimboLauncher_NoSocket=1\r\n", {"RunApp|t |0"}},
+        {"[Server]\r\nNimboLauncher_Port=31999\r\n",
+         {"StartServer|31999|0", "RunApp|t |0", "StartServer|31999|0"},
+         "connect sucess.\nRun error.\n"},
+        {"[Server]\r\nNimboLauncher_NoSocket=1\r\n", {"RunApp|t |0"}, "connect sucess.\n"},
     };
     for (const auto& c : cases) {
         LauncherFolder folder(Ravelin::Recording);
@@ -70,7 +73,7 @@ TEST_F(Forwarding, ConfigSettingsApplyToEachForwardedRequest) {
         Sleep(300);
         Lines calls = folder.Calls();
         EXPECT_EQ(Lines(calls.begin() + 1, calls.end()), c.calls) << c.config;
-        EXPECT_EQ(Stop(*server).output, "connect sucess.\n") << c.config;
+        EXPECT_EQ(Stop(*server).output, c.output) << c.config;
     }
 }
 
@@ -110,6 +113,7 @@ TEST_F(Forwarding, TwoForwardersAtOnceAreBothServed) {
 // A "-debug" anywhere keeps the request in the launcher that got it: nothing is forwarded.
 TEST_F(Forwarding, DebugRequestsAreNotForwarded) {
     LauncherFolder folder(Ravelin::Recording);
+    folder.WriteConfig("[Server]\r\nNimboLauncher_NoSocket=1\r\n");
     auto server = Serve(folder);
     Result result = RunLauncher(folder, L"-l x -debug");
     EXPECT_EQ(result.exitCode, kFailed);
@@ -117,6 +121,40 @@ TEST_F(Forwarding, DebugRequestsAreNotForwarded) {
     Sleep(500);
     EXPECT_EQ(folder.Calls(), (Lines{"Create", "Create", "Release"}));
     Stop(*server);
+}
+
+// A launcher whose first argument starts with "-l" and that found no serving launcher serves
+// the session itself: its own request runs as a forwarded one would, and it stays until quit.
+TEST_F(Forwarding, AnLauncherThatForwardedNothingServesTheSession) {
+    struct Case {
+        const wchar_t* arguments;
+        const char* config;
+        Lines calls;
+    } cases[] = {
+        {L"-launcher", "", {"Create", "StartServer|26571|0"}},
+        {L"-l http://h/apps/x -cookie c=1",
+         "[Server]\r\nNimboLauncher_Port=31998\r\n",
+         {"Create", "RunApp|http://h/apps/x -cookie c=1|0", "StartServer|31998|0"}},
+        {L"-Lx t", "[Server]\r\nNimboLauncher_NoSocket=1\r\n", {"Create", "RunApp|t|0"}},
+    };
+    for (const auto& c : cases) {
+        const std::string name = testing::PrintToString(std::wstring(c.arguments));
+        LauncherFolder folder(Ravelin::Recording);
+        folder.WriteConfig(c.config);
+        LauncherProcess server(folder, c.arguments);
+        ASSERT_TRUE(WaitUntilServing(folder)) << name;
+        ASSERT_TRUE(folder.WaitForCalls(c.calls.size())) << name;
+        Sleep(300);
+        EXPECT_EQ(folder.Calls(), c.calls) << name;
+        // It serves: a later request is forwarded to it.
+        EXPECT_EQ(RunLauncher(folder, L"-l later").exitCode, 0u) << name;
+        ASSERT_TRUE(folder.WaitForCalls(c.calls.size() + 1)) << name;
+        EXPECT_EQ(folder.Calls()[c.calls.size()], "RunApp|later |0") << name;
+        Result end = Stop(server);
+        EXPECT_TRUE(end.finished) << name;
+        EXPECT_EQ(end.exitCode, 0u) << name;
+        EXPECT_FALSE(MutexExists(folder.userName())) << name;
+    }
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ Icon "${SOURCE}\..\installpanel\res\installpanel.ico"
 UninstallIcon "${SOURCE}\..\installpanel\res\installpanel.ico"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+AllowSkipFiles off
 
 VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "Nimbo Launcher"
@@ -49,6 +50,7 @@ Var Home           ; "NimboHome"
 Var Upgrade        ; 1: this scope already has a launcher
 Var OtherFolder    ; the launcher folder of the other scope, if any
 Var Handover       ; the installer's own parameters when the launcher started it
+Var AskedFolder    ; the /D= folder as given
 
 !include "${SOURCE}\panel.nsh"
 !include "${SOURCE}\files.nsh"
@@ -75,6 +77,7 @@ FunctionEnd
 Function ReadCommandLine
   StrCpy $AllUsers 0
   StrCpy $Home ""
+  StrCpy $AskedFolder ""
   ; The launcher starts its installer with the app URL (and perhaps options) as the only
   ; parameters; a parameter line that starts with a switch is not a hand-over. The text of a
   ; hand-over comes from a server's address and is never read for switches ("/ALLUSERS" or
@@ -103,6 +106,13 @@ Function ReadCommandLine
   ${GetOptions} $R0 "/HOME=" $R1
   ${IfNot} ${Errors}
     StrCpy $Home $R1
+  ${EndIf}
+  ; NSIS takes "/D=" off the parameters; the process's own command line still has it.
+  System::Call 'kernel32::GetCommandLineW() t .R0'
+  ClearErrors
+  ${GetOptions} $R0 "/D=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $AskedFolder $R1
   ${EndIf}
 FunctionEnd
 
@@ -137,6 +147,12 @@ FunctionEnd
 ; kept apart (one folder cannot hold two launchers).
 Function FindInstallation
   StrCpy $Upgrade 0
+  ; NSIS drops a /D= folder it finds unusable; it is kept here, so that the folder check refuses
+  ; it instead of installing somewhere else.
+  ${If} $INSTDIR == ""
+  ${AndIf} $AskedFolder != ""
+    StrCpy $INSTDIR $AskedFolder
+  ${EndIf}
   ${If} $AllUsers == 1
     ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ReadRegStr $R1 HKLM "${PRODUCT_KEY}" "NimboHome"
@@ -210,12 +226,31 @@ Section "Launcher"
     Quit
   ${EndIf}
 
+  Call CheckLauncherFolder
   Call WaitUntilFilesAreFree
   Call InstallFiles
   Call WriteRegistry
   Call PanelDone
   Call HandOverToLauncher
 SectionEnd
+
+; The launcher folder must be a folder this user can write: else nothing is installed.
+Function CheckLauncherFolder
+  ClearErrors
+  CreateDirectory $INSTDIR
+  FileOpen $R0 "$INSTDIR\nimbo_setup_check.tmp" w
+  ${IfNot} ${Errors}
+    FileClose $R0
+    Delete "$INSTDIR\nimbo_setup_check.tmp"
+    Return
+  ${EndIf}
+  ${If} $Quiet == 0
+    Call PanelFolderNotAccessible
+    Call PanelFailed
+  ${EndIf}
+  SetErrorLevel 2
+  Quit
+FunctionEnd
 
 Function WriteRegistry
   ${If} $AllUsers == 1

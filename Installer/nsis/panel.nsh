@@ -6,6 +6,7 @@
 !define PANEL_MEMORY_BYTES 600
 !define UM_NEED_ADMIN 0x8005
 !define UM_FILE_IN_USE 0x8008
+!define WM_DIR_NOT_ACCESS 0x8009
 !define SYNCHRONIZE_AND_QUERY 0x101000  ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
 !define FILE_MAP_ALL_ACCESS 0xF001F
 
@@ -270,27 +271,49 @@ Function PanelNeedsAdmin
   Call PanelForget
 FunctionEnd
 
-; Asks the user whether the busy launcher was ended; pushes "yes" or "no".
-Function PanelAskFileInUse
+; Posts a question (message, wParam) to the panel and waits for its answer in the shared memory;
+; pushes the answer, or "" when the panel has gone.
+Function PanelAsk
+  Exch $R2  ; wParam
+  Exch
+  Exch $R3  ; message
+  Push $R0
+  Push $R1
   Call PanelRunning
   Pop $R0
-  ${If} $R0 != 1
-    Push "no"
-    Return
+  StrCpy $R1 ""
+  ${If} $R0 == 1
+    System::Call '*$PanelView(&i2 0)'
+    System::Call 'user32::PostMessageW(p $PanelWindow, i R3, p R2, p 0)'
+    ${Do}
+      Sleep 200
+      Call PanelReadShared
+      Pop $R1
+      ${If} $R1 != ""
+        ${ExitDo}
+      ${EndIf}
+      Call PanelRunning
+      Pop $R0
+    ${LoopUntil} $R0 == 0
   ${EndIf}
-  System::Call '*$PanelView(&i2 0)'
-  System::Call 'user32::PostMessageW(p $PanelWindow, i ${UM_FILE_IN_USE}, p 0, p 0)'
-  ${Do}
-    Sleep 200
-    Call PanelReadShared
-    Pop $R0
-    ${If} $R0 == "yes"
-    ${OrIf} $R0 == "no"
-      Push $R0
-      Return
-    ${EndIf}
-    Call PanelRunning
-    Pop $R1
-  ${LoopUntil} $R1 == 0
-  Push "no"
+  StrCpy $R2 $R1
+  Pop $R1
+  Pop $R0
+  Pop $R3
+  Exch $R2
+FunctionEnd
+
+; Asks the user whether the busy launcher was ended; pushes "yes" or something else.
+Function PanelAskFileInUse
+  Push ${UM_FILE_IN_USE}
+  Push 0
+  Call PanelAsk
+FunctionEnd
+
+; Tells the user that the launcher folder cannot be written and waits until they have read it.
+Function PanelFolderNotAccessible
+  Push ${WM_DIR_NOT_ACCESS}
+  Push 1
+  Call PanelAsk
+  Pop $R0
 FunctionEnd

@@ -108,15 +108,29 @@ TEST_F(QuietInstall, AnUpdateKeepsTheFoldersAndTheSettings) {
     EXPECT_TRUE(UninstallQuietly(HKEY_CURRENT_USER));
 }
 
-TEST_F(QuietInstall, TheFolderOfTheOtherScopesLauncherIsRefused) {
+TEST_F(QuietInstall, FoldersThatCannotHoldTheLauncherAreRefused) {
     nimbo_test::TempFolder place;
-    const std::wstring folder = place / L"Launcher";
-    ASSERT_EQ(InstallQuietly(L"/D=" + folder), 0u);
-    EXPECT_EQ(InstallQuietly(L"/ALLUSERS /D=" + folder), 2u);
-    EXPECT_FALSE(LauncherKeyExists(HKEY_LOCAL_MACHINE));
-    EXPECT_FALSE(UninstallEntryExists(HKEY_LOCAL_MACHINE));
+    const std::wstring perUser = place / L"Launcher";
+    ASSERT_EQ(InstallQuietly(L"/D=" + perUser), 0u);
+    nimbo_test::WriteFileText(place / L"file", "not a folder");
+    struct Case {
+        const char* name;
+        std::wstring arguments;
+    };
+    const Case cases[] = {
+        // One folder cannot hold the launchers of both scopes.
+        {"the per-user launcher's folder", L"/ALLUSERS /D=" + perUser},
+        {"a folder below a file", L"/ALLUSERS /D=" + (place / L"file\\Launcher")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(InstallQuietly(c.arguments), 2u);
+        EXPECT_FALSE(LauncherKeyExists(HKEY_LOCAL_MACHINE));
+        EXPECT_FALSE(UninstallEntryExists(HKEY_LOCAL_MACHINE));
+    }
     // The per-user launcher is untouched and still removable.
-    EXPECT_EQ(ReadUninstallValue(HKEY_CURRENT_USER, L"InstallLocation"), folder);
+    EXPECT_EQ(ReadUninstallValue(HKEY_CURRENT_USER, L"InstallLocation"), perUser);
+    EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue), BuiltVersion());
     EXPECT_TRUE(UninstallQuietly(HKEY_CURRENT_USER));
 }
 

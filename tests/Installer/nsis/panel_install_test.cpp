@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_run.h"
+#include "nimbo/handle.h"
 #include "nimbo/names.h"
 #include "scwconv.h"
 
@@ -16,6 +17,35 @@ constexpr int kAdvancedOptions = 1010;
 constexpr int kStartInstall = 1011;
 constexpr int kLauncherFolderEdit = 2016;
 constexpr int kAppsFolderEdit = 2019;
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner &&
+        wcscmp(className, L"#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A message box of the panel (a dialog it owns).
+HWND WaitForPanelBox(HWND panel, DWORD timeoutMs) {
+    OwnedSearch search{panel, nullptr};
+    WaitUntil(
+        [&search] {
+            EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    return search.found;
+}
 
 class PanelInstall : public testing::Test {
 protected:
@@ -77,6 +107,46 @@ TEST_F(PanelInstall, ClosingTheWindowInstallsNothing) {
     EXPECT_EQ(InstallerExitCode(), 1u);
     EXPECT_FALSE(UninstallEntryExists(HKEY_CURRENT_USER));
     EXPECT_FALSE(LauncherKeyExists(HKEY_CURRENT_USER));
+}
+
+// An update while the launcher still runs: after a while the panel asks the person, who either
+// gives up or ends the launcher and goes on.
+TEST_F(PanelInstall, TheUserIsAskedAboutARunningLauncher) {
+    struct Case {
+        const char* name;
+        int button;
+        DWORD exitCode;
+        std::wstring versionAfter;
+    };
+    const Case cases[] = {
+        {"No: the update is given up", IDNO, 1, L"22.0.0.1"},
+        {"Yes once the launcher has ended", IDYES, 0, BuiltVersion()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        nimbo_test::TempFolder place;
+        const std::wstring folder = place / L"Launcher";
+        ASSERT_EQ(InstallQuietly(L"/D=" + folder), 0u);
+        WriteLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue, L"22.0.0.1");
+        NimboNS::FileHandle held(CreateFileW((folder + L"\\launcher.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        HWND panel = StartAndWaitForPanel();
+        ASSERT_NE(panel, nullptr);
+        HWND box = WaitForPanelBox(panel, 60000);
+        ASSERT_NE(box, nullptr);
+        const std::wstring said = nimbo_test::DialogText(box);
+        EXPECT_NE(said.find(L"in use"), std::wstring::npos) << NimboNS::WideToUtf8(said);
+        nimbo_test::TakeScreenshot(L"installer_panel_file_in_use");
+        if (c.button == IDYES) held.reset();
+        ASSERT_TRUE(nimbo_test::PressButton(box, c.button));
+        EXPECT_EQ(InstallerExitCode(), c.exitCode);
+        CloseHandle(installer_);
+        installer_ = nullptr;
+        held.reset();
+        EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue), c.versionAfter);
+        EXPECT_TRUE(UninstallQuietly(HKEY_CURRENT_USER));
+    }
 }
 
 }  // namespace

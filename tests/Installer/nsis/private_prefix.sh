@@ -3,7 +3,8 @@
 # run and removed afterwards, so that what an installation writes (the registry, the user's
 # folders, uninstall entries) never reaches the prefix other tests share.
 #   private_prefix.sh TOP PROGRAM [arguments...]
-# Wine's own big folders are hard-linked (nothing writes into them), everything else is copied.
+# Wine's own big folders are hard-linked (nothing writes into them), everything else is copied
+# except the users' temporary files.
 set -uo pipefail
 top=$1; shift
 . "$top/scripts/wine-env"
@@ -27,7 +28,9 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$prefix/drive_c/windows"
 (cd "$base" && find . -maxdepth 1 -mindepth 1 ! -name drive_c ! -name wineserver -exec cp -a {} "$prefix/" \;)
-(cd "$base/drive_c" && find . -maxdepth 1 -mindepth 1 ! -name windows -exec cp -a {} "$prefix/drive_c/" \;)
+# Other tests' temporary files stay behind.
+(cd "$base/drive_c" && tar -cf - --exclude=./windows --exclude='./users/*/Temp/*' \
+   --exclude='./users/*/AppData/Local/Temp/*' . 2>/dev/null) | (cd "$prefix/drive_c" && tar -xf -)
 for entry in "$base/drive_c/windows"/*; do
   case "$(basename "$entry")" in
     system32|syswow64|winsxs) cp -al "$entry" "$prefix/drive_c/windows/" ;;

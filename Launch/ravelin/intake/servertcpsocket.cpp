@@ -18,6 +18,12 @@ sockaddr_in LoopbackAddress(int port) {
     return address;
 }
 
+SOCKET NotInherited(SOCKET socket) {
+    if (socket != INVALID_SOCKET)
+        SetHandleInformation(reinterpret_cast<HANDLE>(socket), HANDLE_FLAG_INHERIT, 0);
+    return socket;
+}
+
 CServerTcpSocket::~CServerTcpSocket() {
     Close();
 }
@@ -30,7 +36,7 @@ int CServerTcpSocket::Startup() {
 }
 
 int CServerTcpSocket::Create() {
-    if (socket_ == INVALID_SOCKET) socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (socket_ == INVALID_SOCKET) socket_ = NotInherited(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     return socket_ != INVALID_SOCKET ? 1 : 0;
 }
 
@@ -55,7 +61,7 @@ void CServerTcpSocket::AcceptLoop() {
         auto connection = std::make_unique<ConnectionRecord>();
         sockaddr_in peer{};
         int size = sizeof(peer);
-        const SOCKET accepted = accept(socket_, reinterpret_cast<sockaddr*>(&peer), &size);
+        const SOCKET accepted = NotInherited(accept(socket_, reinterpret_cast<sockaddr*>(&peer), &size));
         if (accepted == INVALID_SOCKET) break;
         connection->socket = accepted;
         connection->clientPort = ntohs(peer.sin_port);

@@ -67,6 +67,10 @@ private:
     bool started_ = false;
 };
 
+// Keeps `socket` out of the programs this process starts (the apps of its launches): a socket
+// they inherited would hold the port after this process ended.
+SOCKET NotInherited(SOCKET socket);
+
 // A sockaddr for 127.0.0.1 and `port`.
 sockaddr_in LoopbackAddress(int port);
 

@@ -28,7 +28,7 @@ int CServerUdpSocket::Startup() {
 }
 
 int CServerUdpSocket::Create() {
-    if (socket_ == INVALID_SOCKET) socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (socket_ == INVALID_SOCKET) socket_ = NotInherited(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (socket_ == INVALID_SOCKET) return 0;
     // The loop looks at its stop flag between datagrams.
     SetReceiveWait(socket_);
@@ -53,7 +53,7 @@ void CServerUdpSocket::Cleanup() {
 }
 
 int CClientUdpSocket::Create() {
-    if (socket_ == INVALID_SOCKET) socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (socket_ == INVALID_SOCKET) socket_ = NotInherited(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (socket_ == INVALID_SOCKET) return 0;
     SetReceiveWait(socket_);
     // Its own end is on the loopback address too (any free port).

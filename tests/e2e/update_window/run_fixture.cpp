@@ -1,119 +1,13 @@
 #include "run_fixture.h"
 
-#include <shlobj.h>
-
-#include <cstdio>
 #include <utility>
 
 #include "cookie/cookiemanager.h"
 #include "engine/engine_resources.h"
 #include "engine/updatedialog.h"
 #include "nimbo/names.h"
-#include "scwconv.h"
 
 namespace run_test {
-
-using nimbo_test::Quote;
-using nimbo_test::TempFolder;
-using nimbo_test::WriteFileText;
-
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const std::wstring* className;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t text[256] = {}, cls[256] = {};
-    GetWindowTextW(window, text, 256);
-    GetClassNameW(window, cls, 256);
-    if (owner == search->processId && IsWindowVisible(window) && *search->title == text &&
-        *search->className == cls) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
-HWND WaitForProcessWindow(DWORD processId, const std::wstring& className, const std::wstring& title,
-                          DWORD timeoutMs) {
-    WindowSearch search{processId != 0 ? processId : GetCurrentProcessId(), &className, &title, nullptr};
-    const DWORD start = GetTickCount();
-    while (search.found == nullptr && GetTickCount() - start < timeoutMs) {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr) Sleep(50);
-    }
-    return search.found;
-}
-
-bool Publish(const std::wstring& arguments) {
-    auto run = nimbo_test::RunProgram(
-        Quote(nimbo_test::BinFolder() + L"\\nimbo-publish.exe") + L" " + arguments, 90000);
-    if (run.finished && run.exitCode == 0) return true;
-    std::printf("nimbo-publish %s\n%s\n", NimboNS::WideToUtf8(arguments).c_str(), run.output.c_str());
-    return false;
-}
-
-static bool WriteTree(const TempFolder& root, const std::vector<AppFile>& files) {
-    for (const AppFile& file : files) {
-        const std::wstring path = root / file.path;
-        const std::wstring folder = path.substr(0, path.rfind(L'\\'));
-        SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        if (!WriteFileText(path, file.bytes)) return false;
-    }
-    return true;
-}
-
-bool Deployment::PublishRuntime(const std::string& version) {
-    TempFolder source, description;
-    if (!WriteTree(source,
-                   {{L"core\\core.dll", "core library " + version}, {L"core\\core.cfgx", "settings"}}))
-        return false;
-    WriteFileText(description / L"runtime.json",
-                  R"({"Version": ")" + version +
-                      R"(", "Bitness": 32, "Modules": [{"Name": "Core", "Files": ["core"]}]})");
-    return Publish(L"runtime --description " + Quote(description / L"runtime.json") + L" --source " +
-                   Quote(source.path()) + L" --deployment " + Quote(folder_.path()));
-}
-
-bool Deployment::PublishLauncher(const std::string& version, const std::string& minimum,
-                                 const std::string& installer) {
-    TempFolder source;
-    WriteFileText(source / L"setup.exe", installer);
-    return Publish(L"launcher --version " + NimboNS::Utf8ToWide(version) + L" --minimum " +
-                   NimboNS::Utf8ToWide(minimum) + L" --installer " + Quote(source / L"setup.exe") +
-                   L" --deployment " + Quote(folder_.path()));
-}
-
-bool Deployment::PublishApp(const std::string& name, const std::string& version,
-                            const std::vector<AppFile>& files, const std::string& extra) {
-    TempFolder source, description;
-    if (!WriteTree(source, files)) return false;
-    WriteFileText(description / L"app.json", R"({"AppName": ")" + name + R"(", "Version": ")" + version +
-                                                 R"(", "StartupFile": "app.exe", "RuntimeVersion": "22.3.0.1",
-        "RuntimeModules": ["Core"], "OnlineTime": "2000-01-01 00:00:00")" +
-                                                 extra + "}");
-    return Publish(L"app --description " + Quote(description / L"app.json") + L" --source " +
-                   Quote(source.path()) + L" --deployment " + Quote(folder_.path()));
-}
-
-std::vector<AppFile> StandardFiles(const std::string& version) {
-    return {
-        {L"app.exe", "program " + version}, {L"bin\\a.dll", "library"}, {L"settings.ini", "[s]\r\nk=v\r\n"}};
-}
-
-bool Deployment::PublishStandard(const std::string& extra) {
-    return PublishRuntime() && PublishLauncher("22.0.0.0", "22.0.0.0", "installer 22.0") &&
-           PublishApp("Sales", "1.0.0", StandardFiles(), extra);
-}
 
 WindowWatcher::WindowWatcher(NimboNS::CUpdate* update, std::function<void(HWND)> onShown,
                              std::wstring paneScreenshot)

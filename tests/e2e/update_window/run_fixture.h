@@ -10,47 +10,21 @@
 #include <string>
 #include <thread>
 
+#include "deployment.h"
 #include "engine/update.h"
 #include "harness.h"
 #include "nimbo/icookiemanager.h"
+#include "process_window.h"
 #include "registry_scope.h"
 #include "testserver.h"
 
 namespace run_test {
 
-// A visible top-level window of process `processId` (this process: 0) with this class and title.
-// Other programs under the same display may show windows of the same title at the same time.
-HWND WaitForProcessWindow(DWORD processId, const std::wstring& className, const std::wstring& title,
-                          DWORD timeoutMs = 20000);
-
-// Runs nimbo-publish; false (with its output printed) when it fails.
-bool Publish(const std::wstring& arguments);
-
-struct AppFile {
-    std::wstring path;  // relative to the app folder
-    std::string bytes;
-};
-
-class Deployment {
-public:
-    const std::wstring& Folder() const { return folder_.path(); }
-    // The runtime 22.3.0.1 (32-bit) with one module "Core" of two files.
-    bool PublishRuntime(const std::string& version = "22.3.0.1");
-    // LauncherSetup.json offering `version` (minimum `minimum`) with an installer of `installer` bytes.
-    bool PublishLauncher(const std::string& version, const std::string& minimum,
-                         const std::string& installer);
-    // App `name` at `version` with `files`; `extra` adds members to the description (starting with ",").
-    bool PublishApp(const std::string& name, const std::string& version, const std::vector<AppFile>& files,
-                    const std::string& extra = "");
-    // The usual set: runtime, a launcher no installed launcher is older than, app Sales 1.0.0.
-    bool PublishStandard(const std::string& extra = "");
-
-private:
-    nimbo_test::TempFolder folder_;
-};
-
-// The files of the standard app.
-std::vector<AppFile> StandardFiles(const std::string& version = "1.0.0");
+using e2e::AppFile;
+using e2e::Deployment;
+using e2e::Publish;
+using e2e::StandardFiles;
+using e2e::WaitForProcessWindow;
 
 // What the watcher saw of one progress window.
 struct Seen {

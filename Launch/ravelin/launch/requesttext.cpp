@@ -23,6 +23,21 @@ std::wstring FromUtf8Replacing(const std::string& bytes) {
     return out;
 }
 
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+// The first place where `option` stands as a word of its own: at the start of the text or after
+// a blank, and followed by a blank or the end. App names, path prefixes and queries may hold the
+// same letters ("/tools-debug/", "?jar-cookie=1"); those are part of the URL, not options.
+size_t FindOption(const std::wstring& text, const std::wstring& option) {
+    for (size_t p = text.find(option); p != std::wstring::npos; p = text.find(option, p + 1)) {
+        const size_t end = p + option.size();
+        if ((p == 0 || IsBlank(text[p - 1])) && (end == text.size() || IsBlank(text[end]))) return p;
+    }
+    return std::wstring::npos;
+}
+
 }  // namespace
 
 bool HasWebScheme(const std::wstring& text) {
@@ -49,7 +64,7 @@ std::wstring PercentDecode(const std::wstring& text) {
 
 std::wstring TakeCookieOption(std::wstring& text) {
     static constexpr wchar_t kOption[] = L"-cookie";
-    const size_t p = text.find(kOption);
+    const size_t p = FindOption(text, kOption);
     if (p == std::wstring::npos) return {};
     const size_t start = p + 8;  // the option and one separator
     std::wstring cookie = start < text.size() ? text.substr(start) : std::wstring();
@@ -58,7 +73,7 @@ std::wstring TakeCookieOption(std::wstring& text) {
 }
 
 bool TakeDebugOption(std::wstring& text) {
-    const size_t p = text.find(L"-debug");
+    const size_t p = FindOption(text, L"-debug");
     if (p == std::wstring::npos) return false;
     text.erase(p, 6);
     return true;

@@ -12,12 +12,15 @@ bool HasWebScheme(const std::wstring& text);
 // hexadecimal digits stays; bytes that do not form UTF-8 become U+FFFD.
 std::wstring PercentDecode(const std::wstring& text);
 
+// The options below count only as words of their own (at the start or after a blank, followed by
+// a blank or the end): the same letters inside the URL belong to the URL.
+
 // Removes the option "-cookie" (with the space before it) and everything after it from `text`;
 // returns the cookie text, which starts one separator character after the option (empty when
 // the option is missing or ends the text).
 std::wstring TakeCookieOption(std::wstring& text);
 
-// Removes the first "-debug" (only those six characters); true when there was one.
+// Removes the first option "-debug" (only those six characters); true when there was one.
 bool TakeDebugOption(std::wstring& text);
 
 // The app name a web page is told about: the first path segment after the host of the URL in

@@ -134,6 +134,19 @@ TEST_F(AppLaunch, ADebugLaunchInstallsTheAppButDoesNotStartIt) {
     }
 }
 
+// App names may hold "-debug" and "-cookie": only the launcher's own options count as options.
+TEST_F(AppLaunch, AnAppNamedLikeTheOptionsStartsWithItsCookies) {
+    PublishBaseAndServe();
+    ASSERT_TRUE(PublishSample("Launch-debug-cookie", "1.0.0", R"(, "Arguments": "-autoclose=300")"));
+    const std::wstring app = AppFolder(L"Launch-debug-cookie");
+    Result run = Launch(AppUrl(L"Launch-debug-cookie") + L" -cookie sid=7");
+    EXPECT_EQ(run.exitCode, 0u) << run.output << LauncherLog();
+    auto report = ReportOnceReady(app);
+    EXPECT_EQ(report["version"], "1.0.0");
+    EXPECT_EQ(report["cookies"], "sid=7");
+    EXPECT_EQ(report["signalled"], "1");
+}
+
 // The machine's processor decides: a 64-bit program starts on 64-bit Windows, and on 32-bit
 // Windows the launch refuses it with a message box, which the user closes.
 TEST_F(AppLaunch, A64BitProgramStartsOnlyOnA64BitSystem) {

@@ -41,6 +41,11 @@ TEST(TakeCookieOption, CutsTheOptionItsTextAndTheSpaceBefore) {
         {L"http://h/a/x -debug -cookie c=1", L"http://h/a/x -debug", L"c=1"},
         {L"-cookie c=1", L"", L"c=1"},
         {L"http://h/a/x", L"http://h/a/x", L""},
+        // The same letters inside the URL are part of it.
+        {L"http://h/jar-cookie/x -cookie c=1", L"http://h/jar-cookie/x", L"c=1"},
+        {L"http://h/jar-cookie/x", L"http://h/jar-cookie/x", L""},
+        {L"http://h/a/x?b=-cookie -cookie c=1", L"http://h/a/x?b=-cookie", L"c=1"},
+        {L"http://h/a/x -cookies=1", L"http://h/a/x -cookies=1", L""},
     };
     for (const auto& c : cases) {
         std::wstring text = c.in;
@@ -56,6 +61,26 @@ TEST(TakeDebugOption, RemovesOnlyTheFirstSixCharacters) {
     std::wstring plain = L"http://h/a/x";
     EXPECT_FALSE(TakeDebugOption(plain));
     EXPECT_EQ(plain, L"http://h/a/x");
+}
+
+TEST(TakeDebugOption, LeavesTheSameLettersInsideTheUrl) {
+    const struct {
+        const wchar_t* in;
+        const wchar_t* rest;
+        bool debug;
+    } cases[] = {
+        {L"http://h/tools-debug/x", L"http://h/tools-debug/x", false},
+        {L"http://h/a/x-debugger", L"http://h/a/x-debugger", false},
+        {L"http://h/a/x?mode=-debug", L"http://h/a/x?mode=-debug", false},
+        {L"http://h/tools-debug/x -debug", L"http://h/tools-debug/x ", true},
+        {L"-debug http://h/a/x", L" http://h/a/x", true},
+        {L"http://h/a/x\t-debug", L"http://h/a/x\t", true},
+    };
+    for (const auto& c : cases) {
+        std::wstring text = c.in;
+        EXPECT_EQ(TakeDebugOption(text), c.debug) << testing::PrintToString(std::wstring(c.in));
+        EXPECT_EQ(text, c.rest) << testing::PrintToString(std::wstring(c.in));
+    }
 }
 
 TEST(HasWebScheme, NeedsHttpOrHttpsWithColonInThatCase) {

@@ -206,9 +206,8 @@ FunctionEnd
 Section "Launcher"
   ${If} $Quiet == 0
     Call StartPanel
-    Call WaitForStartInstall
   ${EndIf}
-
+  ; Told before the person chooses anything.
   ${If} $AllUsers == 1
     Call IsAdmin
     Pop $R0
@@ -217,6 +216,9 @@ Section "Launcher"
       SetErrorLevel 740
       Quit
     ${EndIf}
+  ${EndIf}
+  ${If} $Quiet == 0
+    Call WaitForStartInstall
   ${EndIf}
 
   ${If} $OtherFolder != ""

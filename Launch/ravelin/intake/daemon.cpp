@@ -74,6 +74,10 @@ bool StartServingLauncher() {
 
 }  // namespace
 
+CDaemon::~CDaemon() {
+    if (timer_ != 0) KillTimer(nullptr, timer_);
+}
+
 int CDaemon::Initialize(int port, DWORD, int serverStarted, IWorkflow* workflow) {
     InterlockedExchange(&g_daemonPort, port);
     serverRole_ = serverStarted;
@@ -86,7 +90,8 @@ int CDaemon::Start() {
         StartThread(ReceiveThread, workflow_);
     } else {
         StartThread(ReportThread, workflow_);
-        SetTimer(nullptr, kPortWatchTimer, 1000, PortWatchTick);
+        // Without a window the timer gets an id of its own; kPortWatchTimer is only asked for.
+        timer_ = SetTimer(nullptr, kPortWatchTimer, 1000, PortWatchTick);
     }
     return 0;
 }

@@ -16,6 +16,10 @@ inline constexpr UINT_PTR kPortWatchTimer = 101;
 class CDaemon final : public IDaemon {
 public:
     CDaemon() = default;
+    // Ends the port watch (when called on the thread that started it).
+    ~CDaemon() override;
+    CDaemon(const CDaemon&) = delete;
+    CDaemon& operator=(const CDaemon&) = delete;
     void Release() override { delete this; }
     int Initialize(int port, DWORD session, int serverStarted, IWorkflow* workflow) override;
     // Server role: the UDP receive thread. Client role: the UDP report thread and the port
@@ -25,6 +29,7 @@ public:
 private:
     int serverRole_ = 1;
     IWorkflow* workflow_ = nullptr;
+    UINT_PTR timer_ = 0;  // the id SetTimer gave the port watch
 };
 
 // One tick of the port watch: when the configured port is free, starts the host program with

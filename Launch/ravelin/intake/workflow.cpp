@@ -88,7 +88,7 @@ CLauncherWorkflow::~CLauncherWorkflow() {
         ReleaseObject(serverSocket_);
     }
     if (recvPortEvent_ != nullptr) CloseHandle(recvPortEvent_);
-    KillTimer(nullptr, 101);
+    // The port watch's timer belongs to the daemon, which ends it.
 }
 
 int CLauncherWorkflow::Initialize(int port, DWORD session, RequestHandler handler, int sessionLaunch) {

@@ -48,4 +48,38 @@ TEST(CRun, StartServerNeverClaimsAServerThatDoesNotListen) {
     EXPECT_EQ(run.StartServer(port, 1), -1);
 }
 
+// True when a UDP socket can take `port` on the loopback address (no daemon receives there).
+bool UdpPortFree(int port) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool free = bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    closesocket(s);
+    WSACleanup();
+    return free;
+}
+
+// The run object that gets the port is the main receiver: its daemon takes the session reports
+// on the same UDP port. With sessionLaunch 1 there is no daemon. (The run objects are not
+// released: their server threads are never stopped.)
+TEST(CRun, TheServerOnTheRequestedPortReceivesReportsUnlessItLaunchesInSessions) {
+    const int port = 30000 + static_cast<int>(GetCurrentProcessId() % 10000);
+    auto* sessions = new CRun();
+    EXPECT_EQ(sessions->StartServer(port, 1), 0);
+    EXPECT_TRUE(Listening(port));
+    EXPECT_TRUE(UdpPortFree(port));
+
+    auto* main = new CRun();
+    EXPECT_EQ(main->StartServer(port + 5, 0), 0);
+    EXPECT_TRUE(Listening(port + 5));
+    bool taken = false;  // the daemon's thread binds it
+    for (int i = 0; i < 100 && !taken; ++i, Sleep(50)) taken = !UdpPortFree(port + 5);
+    EXPECT_TRUE(taken) << "the main receiver's daemon listens for reports";
+    EXPECT_EQ(main->StartServer(port + 5, 0), -1);
+}
+
 }  // namespace

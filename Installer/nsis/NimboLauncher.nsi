@@ -203,6 +203,51 @@ Function IsAdmin
   ${EndIf}
 FunctionEnd
 
+; Pushes 1 on an ARM processor (where this installer and the launcher run emulated).
+Function IsArmMachine
+  Push $R0
+  Push $R1
+  Push $R2
+  StrCpy $R2 0
+  System::Call 'kernel32::GetModuleHandleW(w "kernel32.dll") p .R0'
+  System::Call 'kernel32::GetProcAddress(p R0, m "IsWow64Process2") p .R1'
+  ${If} $R1 != 0
+    System::Call 'kernel32::IsWow64Process2(p -1, *i .R0, *i .R1) i .R2'
+    ${If} $R2 != 0
+      IntOp $R1 $R1 & 0xFFFF
+      StrCpy $R2 0
+      ${If} $R1 = 0xAA64
+      ${OrIf} $R1 = 0x01C0
+      ${OrIf} $R1 = 0x01C2
+      ${OrIf} $R1 = 0x01C4
+        StrCpy $R2 1
+      ${EndIf}
+    ${Else}
+      StrCpy $R2 0
+    ${EndIf}
+  ${EndIf}
+  StrCpy $R0 $R2
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; On an ARM processor the person decides whether to install anyway.
+Function AskOnArm
+  Call IsArmMachine
+  Pop $R0
+  ${If} $R0 != 1
+    Return
+  ${EndIf}
+  Call PanelAskArm
+  Pop $R0
+  ${If} $R0 == "no"
+    Call PanelFailed
+    SetErrorLevel 1
+    Quit
+  ${EndIf}
+FunctionEnd
+
 Section "Launcher"
   ${If} $Quiet == 0
     Call StartPanel
@@ -218,6 +263,7 @@ Section "Launcher"
     ${EndIf}
   ${EndIf}
   ${If} $Quiet == 0
+    Call AskOnArm
     Call WaitForStartInstall
   ${EndIf}
 

@@ -7,6 +7,7 @@
 !define UM_NEED_ADMIN 0x8005
 !define UM_FILE_IN_USE 0x8008
 !define WM_DIR_NOT_ACCESS 0x8009
+!define UM_ARM_QUESTION 0x800D
 !define SYNCHRONIZE_AND_QUERY 0x101000  ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
 !define FILE_MAP_ALL_ACCESS 0xF001F
 
@@ -306,6 +307,13 @@ FunctionEnd
 ; Asks the user whether the busy launcher was ended; pushes "yes" or something else.
 Function PanelAskFileInUse
   Push ${UM_FILE_IN_USE}
+  Push 0
+  Call PanelAsk
+FunctionEnd
+
+; Asks whether to install on an ARM processor; pushes "yes", "no", or "" without a panel.
+Function PanelAskArm
+  Push ${UM_ARM_QUESTION}
   Push 0
   Call PanelAsk
 FunctionEnd

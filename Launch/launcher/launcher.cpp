@@ -122,6 +122,21 @@ int Serve(IRun* run, Handle& userMutex, int argc, wchar_t** argv) {
     return 0;
 }
 
+// Creates the user-name mutex; true when it existed already (another launcher serves). A plain
+// "-launcher" looks a little longer: the serving launcher that handed its port over to this one
+// ends right after starting it, and a forward of "-launcher" alone would be dropped.
+bool ClaimUserMutex(const std::wstring& userName, bool handOver, Handle& userMutex) {
+    constexpr int kHandOverTries = 20;
+    constexpr DWORD kHandOverPauseMs = 100;
+    for (int attempt = 0;; ++attempt) {
+        userMutex.reset(CreateMutexW(nullptr, FALSE, userName.c_str()));
+        const bool existed = userMutex && GetLastError() == ERROR_ALREADY_EXISTS;
+        if (!existed || !handOver || attempt + 1 >= kHandOverTries) return existed;
+        userMutex.reset();
+        Sleep(kHandOverPauseMs);
+    }
+}
+
 int UserPath(const std::wstring& userName, int argc, wchar_t** argv) {
     const bool firstIsRun = argc >= 2 && StartsWithNoCase(argv[1], L"-u");
     if (firstIsRun && MachineWideInstallation()) return ServiceDispatch(argc, argv, new CWinService());
@@ -136,8 +151,7 @@ int UserPath(const std::wstring& userName, int argc, wchar_t** argv) {
         if (StartsWithNoCase(argv[i], L"-debug") || StartsWithNoCase(argv[i], L"-u")) keepsRequest = true;
     Handle userMutex;
     if (!keepsRequest) {
-        userMutex.reset(CreateMutexW(nullptr, FALSE, userName.c_str()));
-        const bool existed = userMutex && GetLastError() == ERROR_ALREADY_EXISTS;
+        const bool existed = ClaimUserMutex(userName, _wcsicmp(argv[1], L"-launcher") == 0, userMutex);
         if (ForwardRequest(userMutex.get(), existed, argc, argv)) return 0;
     }
 

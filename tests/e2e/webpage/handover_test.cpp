@@ -92,7 +92,7 @@ TEST(ServingLaunchers, TheSecondReportsItsSessionAndPortAndAnswersQuestions) {
     ASSERT_GT(got, 0);
     EXPECT_EQ(std::string(buffer, got),
               "#SESS#" + std::to_string(session) + "#SESS#" + std::to_string(kPort + 1));
-    EXPECT_EQ(ntohl(from.sin_addr.s_addr), INADDR_LOOPBACK);
+    EXPECT_EQ(ntohl(from.sin_addr.s_addr), static_cast<u_long>(INADDR_LOOPBACK));
     // Asked about a process, it names that process's session.
     const std::string question = std::to_string(GetCurrentProcessId());
     DWORD ownSession = 0;

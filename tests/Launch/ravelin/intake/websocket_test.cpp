@@ -68,7 +68,7 @@ std::string Payload(size_t n) {
 TEST(WebSocketFrames, ClientFramesOfEachLengthFormDecode) {
     for (size_t n : {0u, 1u, 125u, 126u, 1000u, 1024u}) {
         const std::string frame = intake_test::ClientFrame(Payload(n));
-        EXPECT_EQ(static_cast<uint8_t>(frame[1]) & 0x7F, n < 126 ? n : 126u) << n;
+        EXPECT_EQ(static_cast<size_t>(frame[1] & 0x7F), n < 126 ? n : size_t{126}) << n;
         const auto* bytes = reinterpret_cast<const uint8_t*>(frame.data());
         EXPECT_EQ(ClientFrameSize(bytes, frame.size()), frame.size()) << n;
         std::string text;

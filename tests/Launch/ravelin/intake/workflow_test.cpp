@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 
 #include "workflow_fixture.h"
@@ -100,6 +101,36 @@ TEST(Workflow, AFrameTooLongForARequestClosesTheConnection) {
     // Exactly 1024 bytes are still a request.
     const std::string longest = "http://h/" + std::string(1015, 'a');
     EXPECT_EQ(fixture.Request(longest).back(), "launched");
+}
+
+// A frame is read whole however the bytes arrive, and however short it is.
+TEST(Workflow, AFrameIsReadWholeWhenItArrivesInPieces) {
+    const struct {
+        const char* request;
+        size_t firstPiece;  // bytes sent before a pause
+    } cases[] = {{"http://h/App", 1},
+                 {"http://h/App", 7},
+                 {"http://h/"  // 139 bytes: the 16-bit length form
+                  "0123456789012345678901234567890123456789"
+                  "01234567890123456789012345678901234567890123456789"
+                  "0123456789012345678901234567890123456789",
+                  60},
+                 {"hi", 3}};
+    for (const auto& c : cases) {
+        WorkflowFixture fixture(kSameSession);
+        WsClient client;
+        ASSERT_TRUE(client.Connect(fixture.port()));
+        client.Handshake();
+        const std::string frame = ClientFrame(c.request);
+        client.Send(frame.substr(0, c.firstPiece));
+        Sleep(300);
+        client.Send(frame.substr(c.firstPiece));
+        const Texts replies = client.ReadTexts();
+        ASSERT_EQ(replies.size(), 3u) << c.request << " " << c.firstPiece;
+        EXPECT_EQ(replies[1], Accepting(c.request));
+        EXPECT_EQ(fixture.recorded().launches,
+                  (std::vector<std::wstring>{std::wstring(c.request, c.request + std::strlen(c.request))}));
+    }
 }
 
 TEST(Workflow, AHandlerTakesTheRequestsInsteadOfTheLaunch) {

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "launch_fixture.h"
 #include "scwconv.h"
 
@@ -15,7 +17,7 @@ std::string Description(const std::string& shortcutName) {
            shortcutName + "\"";
 }
 
-class Shortcuts : public LaunchTest {
+class LaunchShortcuts : public LaunchTest {
 protected:
     void LaunchApp() {
         DeleteFileW((app() + L"\\NimboSample.report.txt").c_str());
@@ -62,7 +64,7 @@ protected:
     }
 };
 
-TEST_F(Shortcuts, AreMadeOnceAndRenamedWithTheShortcutName) {
+TEST_F(LaunchShortcuts, AreMadeOnceAndRenamedWithTheShortcutName) {
     PublishBaseAndServe();
     ASSERT_TRUE(PublishSample("LaunchLinks", "1.0.0", Description("Nimbo Links")));
     LaunchApp();
@@ -83,6 +85,38 @@ TEST_F(Shortcuts, AreMadeOnceAndRenamedWithTheShortcutName) {
     IniSections ini;
     ASSERT_TRUE(ReadUtf16Ini(app() + L"\\kxapp.ini", ini));
     EXPECT_EQ(ini[L"shortcut"][L"desktopshortcut"], L"1");
+}
+
+// A program in a folder of the app: its links are named after its file.
+TEST_F(LaunchShortcuts, OfAProgramInAFolderOfTheAppAreNamedAfterItsFile) {
+    PublishBaseAndServe();
+    ASSERT_TRUE(deployment.PublishApp(
+        "LaunchNested", "1.0.0",
+        {{L"bin\\NimboSample.exe", SampleFiles("1.0.0")[0].bytes}, {L"bin\\version.txt", "1.0.0\r\n"}},
+        R"(, "Arguments": "-autoclose=300", "CreateDesktopShortcut": true, "CreateStartMenuShortcut": true)",
+        "bin/NimboSample.exe"));
+    const std::wstring nested = AppFolder(L"LaunchNested") + L"\\bin";
+    Result run = Launch(AppUrl(L"LaunchNested"));
+    EXPECT_EQ(run.exitCode, 0u) << run.output << LauncherLog();
+    EXPECT_EQ(ReportOnceReady(nested)["signalled"], "1");
+    WaitForProgramsToEnd(nested);
+
+    EXPECT_EQ(FilesIn(user_->desktop()), std::vector<std::wstring>{L"NimboSample.exe.lnk"}) << LauncherLog();
+    EXPECT_EQ(FilesIn(user_->programs() + L"\\NimboSample.exe"),
+              std::vector<std::wstring>{L"NimboSample.lnk"});
+    // What the uninstaller will remove.
+    IniSections ini;
+    ASSERT_TRUE(ReadUtf16Ini(AppFolder(L"LaunchNested") + L"\\kxapp.ini", ini));
+    EXPECT_EQ(ini[L"shortcut"][L"desktopshortcutname"], user_->desktop() + L"\\NimboSample.exe.lnk");
+    EXPECT_EQ(ini[L"shortcut"][L"startmenushortcutpath"], user_->programs() + L"\\NimboSample.exe");
+    for (const std::wstring& path : {user_->desktop() + L"\\NimboSample.exe.lnk",
+                                     user_->programs() + L"\\NimboSample.exe\\NimboSample.lnk"}) {
+        Link link;
+        ASSERT_TRUE(ReadLink(path, link)) << WideToUtf8(path);
+        std::replace(link.target.begin(), link.target.end(), L'/', L'\\');
+        EXPECT_EQ(_wcsicmp(link.target.c_str(), (nested + L"\\NimboSample.exe").c_str()), 0)
+            << WideToUtf8(path) << " points to " << WideToUtf8(link.target);
+    }
 }
 
 }  // namespace

@@ -23,8 +23,16 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return folder + L"\\" + name;
 }
 
+// The program's own file name. A start file in a folder of the app ("bin\\App.exe") names its
+// links by the file alone: its folder part would make the link's path point into a folder of the
+// desktop or the Programs folder that does not exist, and no link would be made.
+std::wstring StartFileName(const LaunchSettings& s) {
+    const size_t separator = s.startupFile.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? s.startupFile : s.startupFile.substr(separator + 1);
+}
+
 std::wstring DisplayName(const LaunchSettings& s) {
-    return s.appShortcutName.empty() ? s.startupFile : s.appShortcutName;
+    return s.appShortcutName.empty() ? StartFileName(s) : s.appShortcutName;
 }
 
 std::wstring AppProgram(const LaunchSettings& s) {
@@ -125,7 +133,7 @@ bool ReplaceLink(const std::wstring& target, const std::wstring& folder, const s
 
 bool FillStartMenuFolder(LaunchSettings& s, const std::wstring& folder) {
     if (s.createStartMenuShortcut && !s.startMenuShortcutExists) {
-        const std::wstring name = s.appShortcutName.empty() ? AppNameOf(s.startupFile) : s.appShortcutName;
+        const std::wstring name = s.appShortcutName.empty() ? AppNameOf(StartFileName(s)) : s.appShortcutName;
         if (!ReplaceLink(AppProgram(s), folder, name)) return false;
         const std::wstring icon = IconImage(s);
         if (!icon.empty()) SetLinkIcon(Join(folder, name + L".lnk"), icon);

@@ -70,6 +70,20 @@ TEST_F(Shortcuts, WithoutAShortcutNameTheStartFileNamesThem) {
     EXPECT_EQ(s.startMenuShortcutPath, Programs(L"MyApp.exe"));
 }
 
+TEST_F(Shortcuts, AStartFileInAFolderOfTheAppNamesThemByItsFileName) {
+    App app(folders, L"a", L"MyApp.exe");
+    CreateDirectoryW((app.folder + L"\\bin").c_str(), nullptr);
+    app.settings.startupFile = app.settings.startFile = L"bin\\MyApp.exe";
+    nimbo_test::WriteFileText(app.program(), "MZ");
+    app.settings.createDesktopShortcut = app.settings.createStartMenuShortcut = 1;
+    MakeDesktop(app);
+    MakeStartMenu(app);
+    EXPECT_EQ(GetLinkTarget(Desktop(L"MyApp.exe.lnk")), app.program());
+    EXPECT_EQ(GetLinkTarget(Programs(L"MyApp.exe\\MyApp.lnk")), app.program());
+    EXPECT_EQ(app.settings.desktopShortcutName, Desktop(L"MyApp.exe.lnk"));
+    EXPECT_EQ(app.settings.startMenuShortcutPath, Programs(L"MyApp.exe"));
+}
+
 TEST_F(Shortcuts, TheUninstallLinkPointsToTheCopiedUninstaller) {
     App app(folders, L"a");
     nimbo_test::WriteFileText(folders.host + L"\\sweeper.exe", "sweeper");

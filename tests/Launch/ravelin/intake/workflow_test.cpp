@@ -1,4 +1,5 @@
 #include <winsock2.h>  // before windows.h
+#include <ws2tcpip.h>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,31 @@ TEST(Workflow, AHandlerTakesTheRequestsInsteadOfTheLaunch) {
     EXPECT_EQ(fixture.Request("http://h/App").size(), 1u);
     EXPECT_EQ(handled, L"http://h/App");
     EXPECT_TRUE(fixture.recorded().launches.empty());
+}
+
+// Only programs of this machine reach the launcher: the server is not on the machine's other
+// addresses.
+TEST(Workflow, TheServerListensOnTheLoopbackAddressOnly) {
+    WorkflowFixture fixture(kSameSession);
+    // The address this machine would send from to the outside (a UDP "connect" sends nothing).
+    SOCKET probe = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(9);
+    inet_pton(AF_INET, "198.51.100.1", &remote.sin_addr);
+    sockaddr_in outside{};
+    int size = sizeof(outside);
+    const bool routed = connect(probe, reinterpret_cast<sockaddr*>(&remote), sizeof(remote)) == 0 &&
+                        getsockname(probe, reinterpret_cast<sockaddr*>(&outside), &size) == 0;
+    closesocket(probe);
+    if (!routed || outside.sin_addr.s_addr == 0 || (ntohl(outside.sin_addr.s_addr) >> 24) == 127)
+        GTEST_SKIP() << "this machine has no address but the loopback one";
+    outside.sin_port = htons(static_cast<u_short>(fixture.port()));
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    EXPECT_NE(connect(s, reinterpret_cast<sockaddr*>(&outside), sizeof(outside)), 0);
+    closesocket(s);
+    WsClient loopback;
+    EXPECT_TRUE(loopback.Connect(fixture.port()));
 }
 
 // Where a page's request goes, by what is known of the browser and of the other launchers.

@@ -11,6 +11,7 @@
 ; Command line: /S  quiet, no window at all
 ;               /ALLUSERS | /CURRENTUSER   machine-wide (needs administrator rights) or per user
 ;               /HOME=folder               the apps folder ("NimboHome"), default below
+;               /PORT=n                    the launcher's port (Config.ini)
 ;               /D=folder                  the launcher folder (last, without quotes)
 ; Exit codes: 0 installed, 1 cancelled by the user, 2 failed, 740 administrator rights missing.
 
@@ -51,6 +52,7 @@ Var Upgrade        ; 1: this scope already has a launcher
 Var OtherFolder    ; the launcher folder of the other scope, if any
 Var Handover       ; the installer's own parameters when the launcher started it
 Var AskedFolder    ; the /D= folder as given
+Var Port           ; /PORT=: the launcher's port, written into Config.ini
 
 !include "${SOURCE}\panel.nsh"
 !include "${SOURCE}\files.nsh"
@@ -78,6 +80,7 @@ Function ReadCommandLine
   StrCpy $AllUsers 0
   StrCpy $Home ""
   StrCpy $AskedFolder ""
+  StrCpy $Port ""
   ; The launcher starts its installer with the app URL (and perhaps options) as the only
   ; parameters; a parameter line that starts with a switch is not a hand-over. The text of a
   ; hand-over comes from a server's address and is never read for switches ("/ALLUSERS" or
@@ -101,6 +104,11 @@ Function ReadCommandLine
   ${GetOptions} $R0 "/CURRENTUSER" $R1
   ${IfNot} ${Errors}
     StrCpy $AllUsers 0
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/PORT=" $R1
+  ${IfNot} ${Errors}
+    IntOp $Port $R1 + 0
   ${EndIf}
   ClearErrors
   ${GetOptions} $R0 "/HOME=" $R1
@@ -264,6 +272,12 @@ Section "Launcher"
   ${EndIf}
   ${If} $Quiet == 0
     Call AskOnArm
+    Call PanelCheckPort
+    Pop $R0
+    ${If} $R0 != 1
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
     Call WaitForStartInstall
   ${EndIf}
 
@@ -277,6 +291,9 @@ Section "Launcher"
   Call CheckLauncherFolder
   Call WaitUntilFilesAreFree
   Call InstallFiles
+  ${If} $Port != ""
+    WriteINIStr "$INSTDIR\Config.ini" "Server" "NimboLauncher_Port" $Port
+  ${EndIf}
   Call WriteRegistry
   Call PanelDone
   Call HandOverToLauncher

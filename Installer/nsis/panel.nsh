@@ -8,6 +8,8 @@
 !define UM_FILE_IN_USE 0x8008
 !define WM_DIR_NOT_ACCESS 0x8009
 !define UM_ARM_QUESTION 0x800D
+!define UM_PORT_IN_USE 0x8064
+!define PORT_SCRIPT_RESOURCE 156
 !define SYNCHRONIZE_AND_QUERY 0x101000  ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
 !define FILE_MAP_ALL_ACCESS 0xF001F
 
@@ -96,8 +98,12 @@ Function PanelWriteSettings
   WriteINIStr $PanelCfg KXAppSetting "NeedRestartPC" "0"
   WriteINIStr $PanelCfg KXAppSetting "SetupStatus" ""
   ; The ports the launcher listens on, for the panel's port messages.
+  ${If} $Port != ""
+    WriteINIStr "$PLUGINSDIR\Config.ini" "Server" "NimboLauncher_Port" $Port
+  ${EndIf}
   ReadINIStr $R0 "$PLUGINSDIR\Config.ini" "Server" "NimboLauncher_Port"
   ${If} $R0 == ""
+  ${OrIf} $R0 == "0"
     StrCpy $R0 26571
   ${EndIf}
   WriteINIStr "$PLUGINSDIR\Config.ini" "ServerListener" "LauncherWithoutService_Port" $R0
@@ -316,6 +322,48 @@ Function PanelAskArm
   Push ${UM_ARM_QUESTION}
   Push 0
   Call PanelAsk
+FunctionEnd
+
+; A new installation needs the launcher's port: installpanel's port-check script (its resource
+; "BAT" 156) looks for a program that holds it; the panel then names it and closes, and the
+; installation fails. Pushes 1 when the port is free (or cannot be checked).
+Function PanelCheckPort
+  Push 1
+  ${If} $PanelProcess == 0
+  ${OrIf} $Upgrade == 1
+    Return
+  ${EndIf}
+  System::Call 'kernel32::LoadLibraryExW(w "$PLUGINSDIR\installpanel.exe", p 0, i 2) p .R0'
+  ${If} $R0 == 0
+    Return
+  ${EndIf}
+  System::Call 'kernel32::FindResourceW(p R0, p ${PORT_SCRIPT_RESOURCE}, w "BAT") p .R1'
+  ${If} $R1 != 0
+    System::Call 'kernel32::SizeofResource(p R0, p R1) i .R2'
+    System::Call 'kernel32::LoadResource(p R0, p R1) p .R3'
+    System::Call 'kernel32::LockResource(p R3) p .R4'
+    FileOpen $R5 "$PLUGINSDIR\portcheck.bat" w
+    System::Call 'kernel32::WriteFile(p R5, p R4, i R2, *i .R6, p 0)'
+    FileClose $R5
+  ${EndIf}
+  System::Call 'kernel32::FreeLibrary(p R0)'
+  ${IfNot} ${FileExists} "$PLUGINSDIR\portcheck.bat"
+    Return
+  ${EndIf}
+  ReadINIStr $R7 "$PLUGINSDIR\Config.ini" "ServerListener" "LauncherWithoutService_Port"
+  nsExec::Exec '"$SYSDIR\cmd.exe" /c ""$PLUGINSDIR\portcheck.bat" "$R7""'
+  Pop $R8
+  ${If} $R8 == "error"
+  ${OrIf} $R8 == "timeout"
+    Return
+  ${EndIf}
+  IntOp $R8 $R8 & 1
+  ${If} $R8 = 1
+    Pop $R0
+    Push 0
+    System::Call 'user32::PostMessageW(p $PanelWindow, i ${UM_PORT_IN_USE}, p R8, p 0)'
+    Call PanelWaitForEnd
+  ${EndIf}
 FunctionEnd
 
 ; Tells the user that the launcher folder cannot be written and waits until they have read it.

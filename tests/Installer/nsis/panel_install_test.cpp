@@ -1,5 +1,7 @@
 // The installer as a person runs it: no switches, installpanel.exe is the only window. The person
 // opens the options, types the folders and starts the installation, or closes the window.
+#include <winsock2.h>
+
 #include <gtest/gtest.h>
 
 #include "installer_run.h"
@@ -47,6 +49,50 @@ HWND WaitForPanelBox(HWND panel, DWORD timeoutMs) {
     return search.found;
 }
 
+// A port of the loopback address held by this program: listening, with one connection accepted
+// on it (Wine's netstat lists connected sockets only; Windows lists both).
+class HeldPort {
+public:
+    explicit HeldPort(bool connected = true) {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int length = sizeof(address);
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            listen(listener_, 1) != 0 ||
+            getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        if (!connected) return;
+        client_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        connect(client_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        accepted_ = accept(listener_, nullptr, nullptr);
+    }
+    ~HeldPort() {
+        for (SOCKET s : {accepted_, client_, listener_})
+            if (s != INVALID_SOCKET) closesocket(s);
+        WSACleanup();
+    }
+    HeldPort(const HeldPort&) = delete;
+    HeldPort& operator=(const HeldPort&) = delete;
+    int port() const { return port_; }
+
+private:
+    SOCKET listener_ = INVALID_SOCKET;
+    SOCKET client_ = INVALID_SOCKET;
+    SOCKET accepted_ = INVALID_SOCKET;
+    int port_ = 0;
+};
+
+// A port no program holds now: the launcher's port for installations that must find it free.
+int FreePort() {
+    HeldPort held(false);
+    return held.port();
+}
+
 class PanelInstall : public testing::Test {
 protected:
     void SetUp() override {
@@ -61,8 +107,9 @@ protected:
         ForgetInstallations();
     }
 
-    HWND StartAndWaitForPanel() {
-        installer_ = nimbo_test::StartProgram(nimbo_test::Quote(InstallerPath()));
+    HWND StartAndWaitForPanel(int port = FreePort()) {
+        installer_ =
+            nimbo_test::StartProgram(nimbo_test::Quote(InstallerPath()) + L" /PORT=" + std::to_wstring(port));
         if (installer_ == nullptr) return nullptr;
         return nimbo_test::WaitForWindow(L"#32770", kPanelTitle, 60000);
     }
@@ -80,7 +127,8 @@ TEST_F(PanelInstall, APersonChoosesTheFoldersAndStartsTheInstallation) {
     nimbo_test::TempFolder place;
     const std::wstring launcherFolder = place / L"My Launcher";
     const std::wstring appsFolder = place / L"My Apps";
-    HWND panel = StartAndWaitForPanel();
+    const int port = FreePort();
+    HWND panel = StartAndWaitForPanel(port);
     ASSERT_NE(panel, nullptr);
     Sleep(1500);  // the panel checks its default folders once it shows
     ASSERT_TRUE(nimbo_test::PressButton(panel, kAdvancedOptions));
@@ -95,6 +143,9 @@ TEST_F(PanelInstall, APersonChoosesTheFoldersAndStartsTheInstallation) {
     for (const std::wstring& file : InstalledFiles())
         EXPECT_TRUE(nimbo_test::FileExists(launcherFolder + L"\\" + file)) << NimboNS::WideToUtf8(file);
     EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryHomeValue), appsFolder);
+    EXPECT_EQ(GetPrivateProfileIntW(L"Server", L"NimboLauncher_Port", 0,
+                                    (launcherFolder + L"\\Config.ini").c_str()),
+              static_cast<UINT>(port));
     EXPECT_EQ(ReadLauncherValue(HKEY_CURRENT_USER, names::kRegistryVersionValue), BuiltVersion());
     EXPECT_TRUE(UninstallQuietly(HKEY_CURRENT_USER));
 }
@@ -105,6 +156,24 @@ TEST_F(PanelInstall, ClosingTheWindowInstallsNothing) {
     Sleep(1500);
     PostMessageW(panel, WM_CLOSE, 0, 0);  // the close box
     EXPECT_EQ(InstallerExitCode(), 1u);
+    EXPECT_FALSE(UninstallEntryExists(HKEY_CURRENT_USER));
+    EXPECT_FALSE(LauncherKeyExists(HKEY_CURRENT_USER));
+}
+
+// The launcher's port held by another program: the panel names it before anything is chosen, and
+// nothing is installed.
+TEST_F(PanelInstall, APortInUseIsNamedAndNothingIsInstalled) {
+    HeldPort held;
+    ASSERT_NE(held.port(), 0);
+    HWND panel = StartAndWaitForPanel(held.port());
+    ASSERT_NE(panel, nullptr);
+    HWND box = WaitForPanelBox(panel, 60000);
+    ASSERT_NE(box, nullptr);
+    const std::wstring said = nimbo_test::DialogText(box);
+    EXPECT_NE(said.find(std::to_wstring(held.port())), std::wstring::npos) << NimboNS::WideToUtf8(said);
+    nimbo_test::TakeScreenshot(L"installer_panel_port_in_use");
+    ASSERT_TRUE(nimbo_test::PressButton(box, IDOK));
+    EXPECT_EQ(InstallerExitCode(), 2u);
     EXPECT_FALSE(UninstallEntryExists(HKEY_CURRENT_USER));
     EXPECT_FALSE(LauncherKeyExists(HKEY_CURRENT_USER));
 }

@@ -34,7 +34,8 @@ TEST_F(QuietInstall, InstallsTheFolderAndRegistryOfItsScopeAndRemovesThemAgain) 
     for (const Scope* scope : {&PerUser(), &AllUsers()}) {
         SCOPED_TRACE(scope->name);
         nimbo_test::TempFolder home;
-        ASSERT_EQ(InstallQuietly(std::wstring(scope->option) + L" /HOME=" + nimbo_test::Quote(home.path())),
+        ASSERT_EQ(InstallQuietly(std::wstring(scope->option) + L" /PORT=26612 /HOME=" +
+                                 nimbo_test::Quote(home.path())),
                   0u);
 
         const std::wstring folder = ReadUninstallValue(scope->root, L"InstallLocation");
@@ -42,6 +43,9 @@ TEST_F(QuietInstall, InstallsTheFolderAndRegistryOfItsScopeAndRemovesThemAgain) 
         for (const std::wstring& file : InstalledFiles())
             EXPECT_TRUE(nimbo_test::FileExists(folder + L"\\" + file)) << NimboNS::WideToUtf8(file);
         EXPECT_EQ(ReadLauncherValue(scope->root, names::kRegistryVersionValue), BuiltVersion());
+        EXPECT_EQ(
+            GetPrivateProfileIntW(L"Server", L"NimboLauncher_Port", 0, (folder + L"\\Config.ini").c_str()),
+            26612u);
         EXPECT_EQ(ReadLauncherValue(scope->root, names::kRegistryHomeValue), home.path());
         EXPECT_EQ(ReadUninstallValue(scope->root, L"DisplayVersion"), BuiltVersion());
         EXPECT_NE(ReadUninstallValue(scope->root, L"QuietUninstallString").find(L" /S"), std::wstring::npos);

@@ -129,15 +129,6 @@ bool UninstallQuietly(HKEY root, DWORD timeoutMs) {
                      timeoutMs);
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() > deadline) return false;
-        Sleep(100);
-    }
-}
-
 DWORD RunWithoutBuildPath(const std::wstring& commandLine, DWORD timeoutMs) {
     wchar_t saved[32768] = {};
     GetEnvironmentVariableW(L"PATH", saved, 32767);

@@ -4,7 +4,6 @@
 // their own (private_prefix.sh), so installing writes nothing other tests can see.
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,8 +43,7 @@ bool UninstallQuietly(HKEY root, DWORD timeoutMs = 120000);
 std::wstring PanelLog();
 void ForgetPanelLog();
 
-// Polls `condition` every 100 ms until it holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+using nimbo_test::WaitUntil;
 
 // Starts `commandLine` with the build's bin folder taken off PATH, so that only the libraries
 // beside the program can be found. Waits for its end; the exit code, or -2 when it did not end.

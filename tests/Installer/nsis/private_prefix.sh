@@ -13,12 +13,14 @@ for argument in "$@"; do
   [ "$argument" = --gtest_list_tests ] && exec "$top/scripts/winerun" "$@"
 done
 base=$WINEPREFIX
+# Beside the project's prefix, on the same file system, so that hard links work.
+place=$(dirname "$base")
 # Prefixes of runs that were killed before they could clean up.
-for stale in $(find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'nimbo-prefix.*' -mmin +180 2>/dev/null); do
+for stale in $(find "$place" -maxdepth 1 -name 'nimbo-prefix.*' -mmin +180 2>/dev/null); do
   WINEPREFIX="$stale/prefix" wineserver -k >/dev/null 2>&1 || true
   rm -rf "$stale"
 done
-work=$(mktemp -d "${TMPDIR:-/tmp}/nimbo-prefix.XXXXXX")
+work=$(mktemp -d "$place/nimbo-prefix.XXXXXX")
 prefix="$work/prefix"
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
@@ -33,7 +35,8 @@ mkdir -p "$prefix/drive_c/windows"
    --exclude='./users/*/AppData/Local/Temp/*' . 2>/dev/null) | (cd "$prefix/drive_c" && tar -xf -)
 for entry in "$base/drive_c/windows"/*; do
   case "$(basename "$entry")" in
-    system32|syswow64|winsxs) cp -al "$entry" "$prefix/drive_c/windows/" ;;
+    system32|syswow64|winsxs)
+      cp -al "$entry" "$prefix/drive_c/windows/" 2>/dev/null || cp -a "$entry" "$prefix/drive_c/windows/" ;;
     *) cp -a "$entry" "$prefix/drive_c/windows/" ;;
   esac
 done

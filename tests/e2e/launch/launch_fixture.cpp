@@ -32,12 +32,6 @@ void RemoveTree(const std::wstring& folder) {
 // The user names CTest gives this program (CMakeLists.txt).
 constexpr wchar_t kTestUserPrefix[] = L"nimbo-launch-e2e";
 
-std::wstring Variable(const wchar_t* name) {
-    wchar_t value[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
 // "NimboHome" of the current user, as the launcher reads it; empty when there is none.
 std::wstring RegistryHome() {
     wchar_t value[2600] = {};
@@ -80,16 +74,22 @@ TestUser::TestUser() {
     DWORD size = 256;
     GetUserNameW(name, &size);
     name_ = name;
-    own_ = name_.rfind(kTestUserPrefix, 0) == 0;
-    profile_ = Variable(L"USERPROFILE");
-    if (!own_ || profile_.empty()) return;
+    // The profile as the shell derives it from the user name. The environment's USERPROFILE may
+    // name another user's: Wine fills it from the session, which another user may have begun.
+    wchar_t profile[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
+        profile_ = profile;
+    const std::wstring own = L"\\" + name_;
+    own_ = name_.rfind(kTestUserPrefix, 0) == 0 && profile_.size() > own.size() &&
+           _wcsicmp(profile_.c_str() + profile_.size() - own.size(), own.c_str()) == 0;
+    if (!own_) return;
     Empty();
     for (const std::wstring& folder : {desktop(), programs(), localAppData()})
         SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
 }
 
 TestUser::~TestUser() {
-    if (own_ && !profile_.empty()) Empty();
+    if (own_) Empty();
 }
 
 void TestUser::Empty() const {
@@ -97,6 +97,13 @@ void TestUser::Empty() const {
          {desktop(), programs(), localAppData() + L"\\NimboLauncher", localAppData() + L"\\Temp"})
         RemoveTree(path);
     DeleteFileW((localAppData() + L"\\preload.txt").c_str());
+}
+
+Environment TestUser::environment() const {
+    return {{L"USERNAME", name_},
+            {L"USERPROFILE", profile_},
+            {L"APPDATA", profile_ + L"\\AppData\\Roaming"},
+            {L"LOCALAPPDATA", localAppData()}};
 }
 
 std::wstring TestUser::programs() const {
@@ -292,7 +299,8 @@ Result LaunchTest::Launch(const std::wstring& request, DWORD timeoutMs) {
 }
 
 std::unique_ptr<launcher_e2e::LauncherProcess> LaunchTest::StartLaunch(const std::wstring& request) {
-    return std::make_unique<launcher_e2e::LauncherProcess>(*launcher_, L"-u " + request);
+    return std::make_unique<launcher_e2e::LauncherProcess>(*launcher_, L"-u " + request,
+                                                           user_->environment());
 }
 
 std::vector<std::string> LaunchTest::RequestsSince(size_t since) const {

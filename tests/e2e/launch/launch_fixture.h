@@ -22,6 +22,7 @@
 
 namespace launch_e2e {
 
+using launcher_e2e::Environment;
 using launcher_e2e::Result;
 
 // The profile of the user this program runs under, emptied of what launches leave.
@@ -32,13 +33,16 @@ public:
     TestUser(const TestUser&) = delete;
     TestUser& operator=(const TestUser&) = delete;
 
-    // False when the program runs under an ordinary user's name (not started by CTest).
+    // False when the program runs under an ordinary user's name (not started by CTest); nothing
+    // is then emptied.
     bool own() const { return own_; }
     const std::wstring& name() const { return name_; }
     const std::wstring& profile() const { return profile_; }
     std::wstring desktop() const { return profile_ + L"\\Desktop"; }
     std::wstring programs() const;
     std::wstring localAppData() const { return profile_ + L"\\AppData\\Local"; }
+    // The variables of the launchers' environment that name the profile, for this user.
+    Environment environment() const;
 
 private:
     void Empty() const;

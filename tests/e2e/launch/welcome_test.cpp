@@ -49,7 +49,7 @@ TEST_F(WelcomeWindow, ShowsTheAnimationUntilTheAppIsReady) {
     PublishBaseAndServe();
     ASSERT_TRUE(deployment.PublishApp(
         "LaunchWelcome", "1.0.0", {{L"stage_app.exe", nimbo_test::ReadFileText(stageApp)}},
-        R"(, "Arguments": "-wait=5000 -stay=300", "ShowStartAnimatedWindow": true)", "stage_app.exe"));
+        R"(, "Arguments": "-wait=8000 -stay=300", "ShowStartAnimatedWindow": true)", "stage_app.exe"));
     const std::wstring app = AppFolder(L"LaunchWelcome");
 
     auto process = StartLaunch(AppUrl(L"LaunchWelcome"));

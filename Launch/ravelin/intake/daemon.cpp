@@ -1,11 +1,11 @@
 #include "daemon.h"
 
 #include <string>
-#include <vector>
 
 #include "nimbo/handle.h"
 #include "nimbo/names.h"
 #include "objectmodel.h"
+#include "process/startprogram.h"
 #include "servertcpsocket.h"
 #include "udpsockets.h"
 
@@ -56,20 +56,7 @@ VOID CALLBACK PortWatchTick(HWND, UINT, UINT_PTR, DWORD) {
 bool StartServingLauncher() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring line = std::wstring(L"\"") + path + L"\" -launcher";
-    std::vector<wchar_t> commandLine(line.begin(), line.end());
-    commandLine.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOW;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return StartShownProgram(std::wstring(L"\"") + path + L"\" -launcher");
 }
 
 }  // namespace

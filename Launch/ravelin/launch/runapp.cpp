@@ -8,6 +8,7 @@
 
 #include "handover.h"
 #include "nimbo/handle.h"
+#include "process/startprogram.h"
 #include "nimbo/icookiemanager.h"
 #include "objectmodel.h"
 #include "ravelin_resources.h"
@@ -113,19 +114,7 @@ int CRunApp::Launch(const wchar_t* text, Connection connection, ReplyFunction re
 }
 
 int CRunApp::StartCommandLine(const std::wstring& text) {
-    std::vector<wchar_t> commandLine(text.begin(), text.end());
-    commandLine.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOW;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
-        return -1;
-    Handle processHandle(process.hProcess);
-    Handle threadHandle(process.hThread);
-    return 0;
+    return StartShownProgram(text) ? 0 : -1;
 }
 
 int CRunApp::RunUpdate(const std::wstring& appUrl) {

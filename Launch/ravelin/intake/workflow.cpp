@@ -67,7 +67,7 @@ std::wstring RequestedAppUrl(const std::wstring& text) {
 }  // namespace
 
 CLauncherWorkflow::CLauncherWorkflow(WorkflowParts parts) : parts_(std::move(parts)) {
-    recvPortEvent_ = CreateEventW(nullptr, FALSE, FALSE, names::kRecvPortEvent);
+    recvPortEvent_ = CreateEventW(nullptr, FALSE, FALSE, parts_.answerEventName.c_str());
     if (!parts_.findOwner) parts_.findOwner = FindOwnerInTcpTable;
     if (!parts_.launch)
         parts_.launch = [](const wchar_t* text, Connection connection, ReplyFunction reply) {

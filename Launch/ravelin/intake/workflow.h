@@ -11,6 +11,7 @@
 
 #include "iworkflow.h"
 #include "launchparts.h"
+#include "nimbo/names.h"
 
 namespace NimboNS {
 
@@ -39,6 +40,8 @@ struct WorkflowParts {
     // How long a routing question waits for its answer, and the pause after it.
     DWORD answerWaitMs = 5000;
     DWORD answerPauseMs = 2000;
+    // The event a routing question waits on; named so that the session's launchers share it.
+    std::wstring answerEventName = names::kRecvPortEvent;
 };
 
 class CLauncherWorkflow final : public IWorkflow {

@@ -50,6 +50,10 @@ WorkflowFixture::WorkflowFixture(BrowserOwner owner, int sessionLaunch, bool con
     };
     parts.answerWaitMs = 3000;
     parts.answerPauseMs = 200;
+    // Test programs run side by side: an answer meant for another one must not wake this one.
+    static int fixtures = 0;
+    parts.answerEventName = L"NimboTestRecvPortEvent_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                            std::to_wstring(++fixtures);
     workflow_ = new CLauncherWorkflow(parts);
     workflow_->Initialize(TestPort(), kOwnSession, handler, sessionLaunch);
     workflow_->StartAccepting();
